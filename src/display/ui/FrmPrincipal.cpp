@@ -1,0 +1,3 @@
+#include "display/ui/FrmPrincipal.h"
+
+TFrmPrincipal::TFrmPrincipal(QWidget* parent) : QWidget(parent) {}

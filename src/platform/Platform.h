@@ -1,0 +1,132 @@
+#pragma once
+// Services of the operating system that the program uses, each behind a small
+// interface so that the rest of the code never calls the OS directly and tests
+// can swap in doubles. The Linux implementations are installed in one place
+// (installLinuxPlatform, monitor_gui); tests install doubles instead.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <cstdint>
+
+namespace platform {
+
+// Top-level window look-up by window-class name and exact caption, across the
+// processes of one user and desktop session.
+class WindowRegistry {
+public:
+    virtual ~WindowRegistry() = default;
+    // Announces (or re-announces with a new caption) a window of this process.
+    virtual void publish(const void* window, const QString& className, const QString& caption) = 0;
+    virtual void withdraw(const void* window) = 0;
+    // True when any process of the session has a window of that class and caption.
+    virtual bool find(const QString& className, const QString& caption) = 0;
+};
+
+// Modal message boxes with one OK button. Carriage returns in the text are line breaks.
+enum BoxStyle { BoxPlain = 0, BoxError = 16, BoxWarning = 48, BoxInformation = 64 };
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void show(const QString& text, const QString& title, int style) = 0;
+};
+
+// The user's regional formats (LC_TIME, LANG).
+class RegionalSettings {
+public:
+    virtual ~RegionalSettings() = default;
+    virtual QString longTimeFormat() = 0;   // hours, minutes, seconds; no time zone
+    virtual QString shortDateFormat() = 0;  // as the locale writes it, e.g. dd/MM/yyyy
+    virtual void openRegionalSettings() = 0; // any regional-settings tool; failure ignored
+};
+
+// Loading a shared library by full path.
+class LibraryLoader {
+public:
+    virtual ~LibraryLoader() = default;
+    virtual void* load(const QString& path) = 0;          // null on failure
+    virtual void* symbol(void* handle, const char* name) = 0; // null when absent
+    virtual void release(void* handle) = 0;
+};
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    // Plays the WAV file in the background, replacing one still playing; the
+    // default beep when the file cannot be played.
+    virtual void playAsync(const QString& path) = 0;
+};
+
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual void setPos(int x, int y) = 0;
+};
+
+class SystemClock {
+public:
+    virtual ~SystemClock() = default;
+    // Sets the local clock; false when refused. Callers ignore the result.
+    virtual bool setLocalTime(const QDateTime& local) = 0;
+};
+
+struct ProcessInfo {
+    qint64 pid = 0;
+    QString executable; // full path of the executable
+};
+class Processes {
+public:
+    virtual ~Processes() = default;
+    virtual QList<ProcessInfo> list() = 0;
+    virtual qint64 currentPid() = 0;
+    // Ends the process at once (exit code 0 where the platform allows).
+    virtual bool terminate(qint64 pid) = 0;
+};
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    enum { ShowNormal = 1, ShowMinimized = 6 };
+    // Starts an unquoted command line split at blanks, detached.
+    virtual bool runDetached(const QString& commandLine, int showState) = 0;
+};
+
+class FatalExit {
+public:
+    virtual ~FatalExit() = default;
+    // Shows the text, then ends the process at once without clean-up.
+    virtual void fatalAppExit(const QString& text) = 0;
+};
+
+struct NetworkAdapter {
+    QString name;
+    bool loopback = false;
+    bool up = false;
+    QByteArray hardwareAddress; // 6 bytes, or empty
+};
+class MachineInfo {
+public:
+    virtual ~MachineInfo() = default;
+    virtual QString hostName() = 0;
+    virtual QString terminalClientName() = 0; // CLIENTNAME of a remote session, or empty
+    virtual QList<NetworkAdapter> adapters() = 0;
+};
+
+struct Services {
+    WindowRegistry* windows = nullptr;
+    MessageBoxes* boxes = nullptr;
+    RegionalSettings* regional = nullptr;
+    LibraryLoader* libraries = nullptr;
+    Sound* sound = nullptr;
+    Cursor* cursor = nullptr;
+    SystemClock* clock = nullptr;
+    Processes* processes = nullptr;
+    Launcher* launcher = nullptr;
+    FatalExit* fatal = nullptr;
+    MachineInfo* machine = nullptr;
+};
+
+// The services in force. Every field is set before the program uses it.
+Services& services();
+
+} // namespace platform

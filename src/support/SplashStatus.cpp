@@ -1,0 +1,3 @@
+#include "support/SplashStatus.h"
+
+SplashStatus* FrmSplash = nullptr;

@@ -1,0 +1,2 @@
+// placeholder
+extern "C" __attribute__((visibility("default"))) int VarloLibPlaceholder() { return 0; }
