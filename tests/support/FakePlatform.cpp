@@ -1,0 +1,21 @@
+#include "support/FakePlatform.h"
+
+FakePlatform::FakePlatform() : m_saved(platform::services())
+{
+    auto& s = platform::services();
+    s.windows = &windows;
+    s.boxes = &boxes;
+    s.regional = &regional;
+    s.sound = &sound;
+    s.cursor = &cursor;
+    s.clock = &clock;
+    s.processes = &processes;
+    s.launcher = &launcher;
+    s.fatal = &fatal;
+    s.machine = &machine;
+}
+
+FakePlatform::~FakePlatform()
+{
+    platform::services() = m_saved;
+}

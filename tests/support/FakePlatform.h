@@ -1,0 +1,126 @@
+#pragma once
+// Test doubles for every platform service. Install them with FakePlatform;
+// the previous services come back when it goes out of scope.
+
+#include "platform/Platform.h"
+
+#include <QMap>
+#include <QStringList>
+#include <functional>
+
+struct ShownBox {
+    QString text;
+    QString title;
+    int style = 0;
+};
+
+class FakeWindowRegistry : public platform::WindowRegistry {
+public:
+    void publish(const void* window, const QString& className, const QString& caption) override
+    { windows[window] = {className, caption}; }
+    void withdraw(const void* window) override { windows.remove(window); }
+    bool find(const QString& className, const QString& caption) override
+    {
+        for (const auto& w : windows)
+            if (w.first == className && w.second == caption)
+                return true;
+        return external.contains(className + QLatin1Char('|') + caption);
+    }
+    QMap<const void*, QPair<QString, QString>> windows;
+    QStringList external; // "class|caption" of windows of other processes
+};
+
+class FakeMessageBoxes : public platform::MessageBoxes {
+public:
+    void show(const QString& text, const QString& title, int style) override
+    {
+        shown.append({text, title, style});
+        if (onShow)
+            onShow(shown.last());
+    }
+    QList<ShownBox> shown;
+    std::function<void(const ShownBox&)> onShow; // runs while the "box is open"
+};
+
+class FakeRegionalSettings : public platform::RegionalSettings {
+public:
+    QString longTimeFormat() override { return timeFormat; }
+    QString shortDateFormat() override { return dateFormat; }
+    void openRegionalSettings() override { ++opened; }
+    QString timeFormat = QStringLiteral("HH:mm:ss");
+    QString dateFormat = QStringLiteral("dd/MM/yyyy");
+    int opened = 0;
+};
+
+class FakeSound : public platform::Sound {
+public:
+    void playAsync(const QString& path) override { played.append(path); }
+    QStringList played;
+};
+
+class FakeCursor : public platform::Cursor {
+public:
+    void setPos(int x, int y) override { moves.append(QPoint(x, y)); }
+    QList<QPoint> moves;
+};
+
+class FakeSystemClock : public platform::SystemClock {
+public:
+    bool setLocalTime(const QDateTime& local) override { sets.append(local); return accept; }
+    QList<QDateTime> sets;
+    bool accept = true;
+};
+
+class FakeProcesses : public platform::Processes {
+public:
+    QList<platform::ProcessInfo> list() override { return running; }
+    qint64 currentPid() override { return self; }
+    bool terminate(qint64 pid) override { terminated.append(pid); return true; }
+    QList<platform::ProcessInfo> running;
+    QList<qint64> terminated;
+    qint64 self = 1;
+};
+
+class FakeLauncher : public platform::Launcher {
+public:
+    bool runDetached(const QString& commandLine, int showState) override
+    { launched.append({commandLine, showState}); return true; }
+    QList<QPair<QString, int>> launched;
+};
+
+class FakeFatalExit : public platform::FatalExit {
+public:
+    // Records instead of ending the test process.
+    void fatalAppExit(const QString& text) override { texts.append(text); }
+    QStringList texts;
+};
+
+class FakeMachineInfo : public platform::MachineInfo {
+public:
+    QString hostName() override { return host; }
+    QString terminalClientName() override { return client; }
+    QList<platform::NetworkAdapter> adapters() override { return nics; }
+    QString host = QStringLiteral("TESTPC");
+    QString client;
+    QList<platform::NetworkAdapter> nics;
+};
+
+// Installs the doubles (the library loader stays the real one unless replaced).
+class FakePlatform {
+public:
+    FakePlatform();
+    ~FakePlatform();
+    FakeWindowRegistry windows;
+    FakeMessageBoxes boxes;
+    FakeRegionalSettings regional;
+    FakeSound sound;
+    FakeCursor cursor;
+    FakeSystemClock clock;
+    FakeProcesses processes;
+    FakeLauncher launcher;
+    FakeFatalExit fatal;
+    FakeMachineInfo machine;
+
+private:
+    platform::Services m_saved;
+};
