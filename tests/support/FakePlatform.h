@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 
 #include <QMap>
+#include <QPoint>
 #include <QStringList>
 #include <functional>
 
