@@ -1,0 +1,52 @@
+#include "platform/LinuxServices.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+// The kernel marks the executable of a process whose file was replaced or
+// removed; the path is still the one the process was started from.
+const char kDeletedMark[] = " (deleted)";
+}
+
+QList<ProcessInfo> LinuxProcesses::list()
+{
+    QList<ProcessInfo> processes;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid || pid <= 0)
+            continue;
+        const QByteArray link = QFile::encodeName(QStringLiteral("/proc/") + entry + QStringLiteral("/exe"));
+        char target[4096];
+        const ssize_t length = readlink(link.constData(), target, sizeof target - 1);
+        if (length <= 0)
+            continue;
+        QString executable = QFile::decodeName(QByteArray(target, int(length)));
+        if (executable.endsWith(QLatin1String(kDeletedMark)))
+            executable.chop(int(sizeof kDeletedMark) - 1);
+        processes.append({pid, executable});
+    }
+    return processes;
+}
+
+qint64 LinuxProcesses::currentPid()
+{
+    return getpid();
+}
+
+bool LinuxProcesses::terminate(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+    return kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+}
+
+} // namespace platform

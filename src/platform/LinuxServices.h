@@ -1,0 +1,57 @@
+#pragma once
+// Linux implementations of the platform services that need no widgets.
+// The program installs one instance of each into platform::services().
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+// dlopen by full path; symbols stay local to the library.
+class LinuxLibraryLoader : public LibraryLoader {
+public:
+    void* load(const QString& path) override;
+    void* symbol(void* handle, const char* name) override;
+    void release(void* handle) override;
+};
+
+// Formats of the user's locale as QLocale::system() reports it (LC_ALL, LC_TIME, LANG).
+class LinuxRegionalSettings : public RegionalSettings {
+public:
+    QString longTimeFormat() override;
+    QString shortDateFormat() override;
+    void openRegionalSettings() override;
+    // The time format without its time-zone fields ("t" outside quotes) and the
+    // blanks they leave behind.
+    static QString withoutTimeZone(const QString& format);
+};
+
+// Sets CLOCK_REALTIME; refused without the privilege to do so.
+class LinuxSystemClock : public SystemClock {
+public:
+    bool setLocalTime(const QDateTime& local) override;
+};
+
+// Processes from /proc; those whose executable cannot be read are left out.
+class LinuxProcesses : public Processes {
+public:
+    QList<ProcessInfo> list() override;
+    qint64 currentPid() override;
+    bool terminate(qint64 pid) override; // SIGKILL
+};
+
+// Starts a program detached; the show state has no meaning for a Linux process.
+class LinuxLauncher : public Launcher {
+public:
+    bool runDetached(const QString& commandLine, int showState) override;
+};
+
+class LinuxMachineInfo : public MachineInfo {
+public:
+    // Empty when no network interface other than loopback is up.
+    QString hostName() override;
+    // CLIENTNAME of the environment, set by remote-session tools.
+    QString terminalClientName() override;
+    QList<NetworkAdapter> adapters() override;
+};
+
+} // namespace platform

@@ -1,0 +1,132 @@
+#include "support/TestMain.h"
+#include "support/Paths.h"
+
+#include "platform/LinuxServices.h"
+
+#include <QNetworkInterface>
+#include <QProcess>
+#include <QTemporaryDir>
+
+class TstLinuxServices : public QObject {
+    Q_OBJECT
+
+    static bool listed(platform::LinuxProcesses& processes, qint64 pid, const QString& executable)
+    {
+        const QList<platform::ProcessInfo> all = processes.list();
+        for (const platform::ProcessInfo& p : all)
+            if (p.pid == pid)
+                return p.executable == executable;
+        return false;
+    }
+
+private Q_SLOTS:
+    void loaderLoadsByPathOnly()
+    {
+        platform::LinuxLibraryLoader loader;
+        void* handle = loader.load(testpaths::stageDir() + "/VarloLib.dll");
+        QVERIFY(handle);
+        QVERIFY(loader.symbol(handle, "GetBuildInfo"));
+        QVERIFY(!loader.symbol(handle, "NoSuchEntry"));
+        loader.release(handle);
+
+        QVERIFY(!loader.load(testpaths::stageDir() + "/NoSuchLibrary.dll"));
+        QVERIFY(!loader.load(testpaths::sourceDir() + "/CMakeLists.txt"));
+        // A bare name would be looked up on the library path.
+        QVERIFY(!loader.load("libz.so.1"));
+    }
+
+    void processListingAndTermination()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString copy = dir.filePath("monitor-test-sleeper");
+        QVERIFY(QFile::copy("/usr/bin/sleep", copy));
+        QProcess child;
+        child.start(copy, {"30"});
+        QVERIFY(child.waitForStarted());
+
+        platform::LinuxProcesses processes;
+        const QString executable = QFileInfo(copy).canonicalFilePath();
+        QVERIFY(listed(processes, child.processId(), executable));
+        QVERIFY(listed(processes, processes.currentPid(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath()));
+
+        QVERIFY(processes.terminate(child.processId()));
+        QVERIFY(child.waitForFinished(5000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QVERIFY(!processes.terminate(0));
+    }
+
+    // A program replaced on disk while running is still found under its path.
+    void replacedExecutableKeepsItsPath()
+    {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("monitor-test-sleeper");
+        QVERIFY(QFile::copy("/usr/bin/sleep", copy));
+        QProcess child;
+        child.start(copy, {"30"});
+        QVERIFY(child.waitForStarted());
+        const QString executable = QFileInfo(copy).canonicalFilePath();
+        QVERIFY(QFile::remove(copy));
+
+        platform::LinuxProcesses processes;
+        QVERIFY(listed(processes, child.processId(), executable));
+        child.kill();
+        child.waitForFinished(5000);
+    }
+
+    void launcherSplitsAtBlanks()
+    {
+        QTemporaryDir dir;
+        const QString marker = dir.filePath("started");
+        platform::LinuxLauncher launcher;
+        QVERIFY(launcher.runDetached("/usr/bin/touch  " + marker, platform::Launcher::ShowMinimized));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+        QVERIFY(!launcher.runDetached("   ", platform::Launcher::ShowNormal));
+        QVERIFY(!launcher.runDetached(dir.filePath("no-such-program"), platform::Launcher::ShowNormal));
+    }
+
+    void clockRefusesInvalidTime()
+    {
+        platform::LinuxSystemClock clock;
+        QVERIFY(!clock.setLocalTime(QDateTime()));
+    }
+
+    void machineInfoFromTheSystem()
+    {
+        platform::LinuxMachineInfo machine;
+        bool anyUp = false;
+        const QList<platform::NetworkAdapter> adapters = machine.adapters();
+        QCOMPARE(adapters.size(), QNetworkInterface::allInterfaces().size());
+        for (const platform::NetworkAdapter& a : adapters) {
+            QVERIFY(a.hardwareAddress.isEmpty() || a.hardwareAddress.size() == 6);
+            anyUp = anyUp || (a.up && !a.loopback);
+        }
+        QCOMPARE(machine.hostName(), anyUp ? QSysInfo::machineHostName() : QString());
+
+        qputenv("CLIENTNAME", "TERM05");
+        QCOMPARE(machine.terminalClientName(), QStringLiteral("TERM05"));
+        qunsetenv("CLIENTNAME");
+        QCOMPARE(machine.terminalClientName(), QString());
+    }
+
+    void timeZoneRemoved_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("after") << "HH:mm:ss t" << "HH:mm:ss";
+        QTest::newRow("long name") << "h:mm:ss AP tttt" << "h:mm:ss AP";
+        QTest::newRow("before") << "t HH:mm:ss" << "HH:mm:ss";
+        QTest::newRow("in the middle") << "HH:mm:ss t AP" << "HH:mm:ss AP";
+        QTest::newRow("quoted t stays") << "H'h'mm'min't" << "H'h'mm'min'";
+        QTest::newRow("none") << "HH:mm:ss" << "HH:mm:ss";
+    }
+    void timeZoneRemoved()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, expected);
+        QCOMPARE(platform::LinuxRegionalSettings::withoutTimeZone(format), expected);
+    }
+};
+
+MONITOR_TEST_MAIN(TstLinuxServices)
+#include "tst_linuxservices.moc"
