@@ -13,6 +13,7 @@ FakePlatform::FakePlatform() : m_saved(platform::services())
     s.launcher = &launcher;
     s.fatal = &fatal;
     s.machine = &machine;
+    s.libraries = &libraries;
 }
 
 FakePlatform::~FakePlatform()

@@ -2,6 +2,7 @@
 // Test doubles for every platform service. Install them with FakePlatform;
 // the previous services come back when it goes out of scope.
 
+#include "platform/LinuxServices.h"
 #include "platform/Platform.h"
 
 #include <QMap>
@@ -106,7 +107,7 @@ public:
     QList<platform::NetworkAdapter> nics;
 };
 
-// Installs the doubles (the library loader stays the real one unless replaced).
+// Installs the doubles; the helper library is loaded for real.
 class FakePlatform {
 public:
     FakePlatform();
@@ -121,6 +122,7 @@ public:
     FakeLauncher launcher;
     FakeFatalExit fatal;
     FakeMachineInfo machine;
+    platform::LinuxLibraryLoader libraries;
 
 private:
     platform::Services m_saved;
