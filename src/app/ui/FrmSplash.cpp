@@ -5,6 +5,13 @@
 #include <QScreen>
 #include <QShowEvent>
 
+// The pictures are linked in from a static library, whose resources are
+// registered only on request.
+static void loadPictures()
+{
+    Q_INIT_RESOURCE(assets);
+}
+
 namespace {
 
 QFont fontOf(const QString& family, int pixelHeight, bool bold = false)
@@ -27,6 +34,7 @@ void setTextColour(QLabel* label, const QColor& colour)
 TFrmSplash::TFrmSplash(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
+    loadPictures();
     setObjectName(QStringLiteral("FrmSplash"));
     setWindowTitle(QStringLiteral("Splash"));
     setFixedSize(460, 340);
