@@ -29,6 +29,15 @@ void setTextColour(QLabel* label, const QColor& colour)
     label->setPalette(palette);
 }
 
+// Where the intended font is missing, a wider one may stand in for it.
+void shrinkToFit(QLabel* label)
+{
+    QFont font = label->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
+}
+
 } // namespace
 
 TFrmSplash::TFrmSplash(QWidget* parent)
@@ -53,6 +62,7 @@ TFrmSplash::TFrmSplash(QWidget* parent)
     LblTitulo->setObjectName(QStringLiteral("LblTitulo"));
     LblTitulo->setGeometry(38, 5, 384, 23);
     LblTitulo->setFont(fontOf(QStringLiteral("Tahoma"), 19, true));
+    shrinkToFit(LblTitulo);
     setTextColour(LblTitulo, Qt::white);
 
     LblServidor = new QLabel(QStringLiteral("Conectando-se ao Servidor: "), this);

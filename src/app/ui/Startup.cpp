@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWindow>
 
 namespace startup {
 
@@ -29,6 +32,18 @@ QDialog* createFrmConfigMonitor()
     auto* dialog = new QDialog;
     dialog->setObjectName(QStringLiteral("FrmConfigMonitor"));
     return dialog;
+}
+
+// The window system shows nothing of a window before it is exposed, and no
+// message loop runs yet to take that notice; waits for it, a second at most.
+void waitUntilExposed(QWidget* window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && clock.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
 }
 
 } // namespace
@@ -73,6 +88,7 @@ bool Startup::start()
     splash->setWindowTitle(SplashCaption);
     platform::ui::registerTopLevelWindow(splash, QStringLiteral("TFrmSplash"));
     splash->show();
+    waitUntilExposed(splash);
     splash->repaint();
 
     QApplication::setApplicationDisplayName(ApplicationTitle);
