@@ -30,3 +30,9 @@ void resetTerminationForTesting()
     terminating = false;
     processExitCode() = 0;
 }
+
+QString& applicationTitle()
+{
+    static QString title;
+    return title;
+}

@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 // How the process ends: the exit code that main returns, and the request to
 // end the program, which may come before the message loop runs.
 
@@ -11,3 +13,8 @@ void requestTermination();
 bool terminationRequested();
 // Tests run several start-ups in one process.
 void resetTerminationForTesting();
+
+// The application title ("Monitor de Senhas" once start-up sets it): the
+// title of the plain messages that have none of their own. Kept apart from the
+// toolkit's display name, which the window system would append to every caption.
+QString& applicationTitle();

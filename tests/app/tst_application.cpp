@@ -5,6 +5,7 @@
 #include "app/ui/MonitorApplication.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/Errors.h"
+#include "support/ExitCode.h"
 
 #include <QMessageBox>
 #include <QTimer>
@@ -121,7 +122,7 @@ private Q_SLOTS:
     void timerFailureWithDefaultHandlerShowsBox()
     {
         FakePlatform fake;
-        QApplication::setApplicationDisplayName(QStringLiteral("Monitor de Senhas"));
+        applicationTitle() = QStringLiteral("Monitor de Senhas");
         QTimer timer;
         int fired = 0;
         connect(&timer, &QTimer::timeout, [&fired] {

@@ -151,7 +151,7 @@ private Q_SLOTS:
         QCOMPARE(rec.unlitAtCreation, (QList<int>{0, 2, 4, 6, 8}));
         QCOMPARE(lit, (QList<int>{1, 3, 5, 7, 9}));
         QCOMPARE(published, QStringList{QStringLiteral("TFrmSplash|VARLO CARTÓRIO - Monitor Senha")});
-        QCOMPARE(QApplication::applicationDisplayName(), QStringLiteral("Monitor de Senhas"));
+        QCOMPARE(applicationTitle(), QStringLiteral("Monitor de Senhas"));
 
         // Released: gone from the program and from the window look-up.
         QVERIFY(FrmSplash == nullptr);

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/Errors.h"
+#include "support/ExitCode.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ MonitorApplication::ExceptionHandler& exceptionHandler()
 void showFailure(const Exception& failure)
 {
     if (auto* boxes = platform::services().boxes)
-        boxes->show(failure.message(), QApplication::applicationDisplayName(), platform::BoxError);
+        boxes->show(failure.message(), applicationTitle(), platform::BoxError);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ public:
     // An empty hook removes it.
     static void setMessageHook(MessageHook hook);
     // An empty handler restores the default one, which shows the message in an
-    // error box titled with the application title and goes on.
+    // error box titled with applicationTitle() and goes on.
     static void setExceptionHandler(ExceptionHandler handler);
     // Hands the failure to the installed handler.
     static void handleException(const Exception& failure);

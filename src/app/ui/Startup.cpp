@@ -91,7 +91,7 @@ bool Startup::start()
     waitUntilExposed(splash);
     splash->repaint();
 
-    QApplication::setApplicationDisplayName(ApplicationTitle);
+    applicationTitle() = ApplicationTitle;
 
     m_mainWindow = m_parts.createMainWindow();
     if (m_mainWindow)

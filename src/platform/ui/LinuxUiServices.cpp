@@ -1,5 +1,7 @@
 #include "platform/ui/LinuxUiServices.h"
 
+#include "support/ExitCode.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
@@ -92,7 +94,8 @@ void LinuxSound::playAsync(const QString& path)
 
 void LinuxFatalExit::fatalAppExit(const QString& text)
 {
-    runBox(text, QApplication::applicationDisplayName(), QMessageBox::Critical);
+    const QString title = applicationTitle().isEmpty() ? QCoreApplication::applicationName() : applicationTitle();
+    runBox(text, title, QMessageBox::Critical);
     std::_Exit(ExitCode);
 }
 
