@@ -1,7 +1,10 @@
-#include <QApplication>
+#include "app/ui/MonitorApplication.h"
+#include "app/ui/Startup.h"
+#include "platform/ui/LinuxPlatform.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    MonitorApplication app(argc, argv);
+    platform::ui::installLinuxPlatform();
+    return startup::runStartup(app);
 }

@@ -1,7 +1,8 @@
 #include "support/Termination.h"
 
+#include "support/ExitCode.h"
+
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <atomic>
 
 namespace {
@@ -11,8 +12,8 @@ std::atomic<bool> requested{false};
 void requestTermination()
 {
     requested = true;
-    if (auto* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Ignored by Qt while no loop runs; start-up checks the flag before its loop.
+    QCoreApplication::quit();
 }
 
 bool terminationRequested()
@@ -23,4 +24,5 @@ bool terminationRequested()
 void resetTerminationForTesting()
 {
     requested = false;
+    processExitCode() = 0;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// Asking the application to terminate: the request is remembered and takes
-// effect when the message loop runs (also when it is made before the loop starts).
+// Asking the application to terminate. A request made before the message loop
+// runs is remembered: start-up ends the loop as soon as it has handled the
+// events already queued.
 
 void requestTermination();
 bool terminationRequested();
+// Tests run several start-ups in one process; also clears the exit code.
 void resetTerminationForTesting();

@@ -1,0 +1,125 @@
+#include "app/ui/Startup.h"
+
+#include "app/ui/FrmSplash.h"
+#include "display/ui/FrmPrincipal.h"
+#include "helperlib/GLibDll.h"
+#include "platform/Platform.h"
+#include "platform/ui/WindowIdentity.h"
+#include "support/Errors.h"
+#include "support/ExitCode.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWindow>
+
+namespace startup {
+
+const QString SplashCaption = QStringLiteral("VARLO CARTÓRIO - Monitor Senha");
+const QString ApplicationTitle = QStringLiteral("Monitor de Senhas");
+
+QString mainWindowCaption(const QString& build)
+{
+    return QStringLiteral("Monitor Senha [ ") + build + QStringLiteral(" ]");
+}
+
+namespace {
+
+// The configuration dialog FrmConfigMonitor, created hidden.
+QDialog* createFrmConfigMonitor()
+{
+    auto* dialog = new QDialog;
+    dialog->setObjectName(QStringLiteral("FrmConfigMonitor"));
+    return dialog;
+}
+
+// The window system shows nothing of a window before it is exposed, and no
+// message loop runs yet to take that notice; waits for it, a second at most.
+void waitUntilExposed(QWidget* window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && clock.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+}
+
+} // namespace
+
+Parts programParts()
+{
+    Parts parts;
+    parts.buildText = [] { return GLibDll::GetBuildInfo(QStringLiteral("BUILD"), QStringLiteral("SELF")); };
+    parts.createMainWindow = [] { return new TFrmPrincipal; };
+    parts.createConfigDialog = createFrmConfigMonitor;
+    return parts;
+}
+
+Startup::Startup(Parts parts) : m_parts(std::move(parts)) {}
+
+bool Startup::anotherCopyRunning() const
+{
+    auto* windows = platform::services().windows;
+    return windows->find(QStringLiteral("TFrmSplash"), SplashCaption)
+        || windows->find(QStringLiteral("TFrmPrincipal"), mainWindowCaption(m_build));
+}
+
+bool Startup::start()
+{
+    try {
+        m_build = m_parts.buildText();
+    } catch (const Exception& failure) {
+        platform::services().boxes->show(failure.message(), QStringLiteral("VARLO"), platform::BoxError);
+        m_exitCode = 1;
+        return false;
+    }
+
+    if (anotherCopyRunning()) {
+        platform::services().boxes->show(QStringLiteral("Aplicação já está sendo executada."),
+                                         SplashCaption, platform::BoxInformation);
+        m_exitCode = processExitCode();
+        return false;
+    }
+
+    auto* splash = new TFrmSplash;
+    FrmSplash = splash;
+    splash->setWindowTitle(SplashCaption);
+    platform::ui::registerTopLevelWindow(splash, QStringLiteral("TFrmSplash"));
+    splash->show();
+    waitUntilExposed(splash);
+    splash->repaint();
+
+    applicationTitle() = ApplicationTitle;
+
+    m_mainWindow = m_parts.createMainWindow();
+    if (m_mainWindow)
+        platform::ui::registerTopLevelWindow(m_mainWindow, QStringLiteral("TFrmPrincipal"));
+    m_configDialog = m_parts.createConfigDialog();
+    if (m_configDialog)
+        m_configDialog->setAttribute(Qt::WA_QuitOnClose, false);
+
+    splash->deleteLater();
+    FrmSplash = nullptr;
+    return true;
+}
+
+int runStartup(QApplication& app, Parts parts)
+{
+    Startup startup(std::move(parts));
+    if (!startup.start())
+        return startup.exitCode();
+
+    app.setQuitOnLastWindowClosed(true);
+    if (QWidget* main = startup.mainWindow())
+        main->show();
+    // A termination asked for while the windows were created ends the loop
+    // once it has handled what is already queued.
+    if (terminationRequested())
+        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+    app.exec();
+    return processExitCode();
+}
+
+} // namespace startup

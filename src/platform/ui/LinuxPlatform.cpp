@@ -1,0 +1,48 @@
+#include "platform/ui/LinuxPlatform.h"
+
+#include "platform/LinuxServices.h"
+#include "platform/LinuxWindowRegistry.h"
+#include "platform/ui/LinuxUiServices.h"
+
+namespace platform::ui {
+
+namespace {
+
+// Services without a user interface, from the core library.
+void installCoreServices(Services& s)
+{
+    static LinuxLibraryLoader libraries;
+    static LinuxRegionalSettings regional;
+    static LinuxSystemClock clock;
+    static LinuxProcesses processes;
+    static LinuxLauncher launcher;
+    static LinuxMachineInfo machine;
+    s.libraries = &libraries;
+    s.regional = &regional;
+    s.clock = &clock;
+    s.processes = &processes;
+    s.launcher = &launcher;
+    s.machine = &machine;
+}
+
+} // namespace
+
+void installLinuxPlatform()
+{
+    Services& s = services();
+    installCoreServices(s);
+
+    static LinuxWindowRegistry windows;
+    static LinuxMessageBoxes boxes;
+    static LinuxCursor cursor;
+    static LinuxFatalExit fatal;
+    // Owns a sound object, which must go before the application object.
+    static LinuxSound* sound = new LinuxSound;
+    s.windows = &windows;
+    s.boxes = &boxes;
+    s.cursor = &cursor;
+    s.fatal = &fatal;
+    s.sound = sound;
+}
+
+} // namespace platform::ui

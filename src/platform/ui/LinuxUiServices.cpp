@@ -1,0 +1,102 @@
+#include "platform/ui/LinuxUiServices.h"
+
+#include "support/ExitCode.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSoundEffect>
+#include <QUrl>
+
+#include <cstdlib>
+
+namespace platform::ui {
+
+namespace {
+
+int openBoxes = 0;
+
+QMessageBox::Icon iconOf(int style)
+{
+    switch (style & 0xF0) {
+    case BoxError: return QMessageBox::Critical;
+    case BoxWarning: return QMessageBox::Warning;
+    case BoxInformation: return QMessageBox::Information;
+    case 32: return QMessageBox::Question;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+void runBox(const QString& text, const QString& title, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, title, boxText(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    // A box is never the program's last window: closing it must not end the loop.
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+    ++openBoxes;
+    box.exec();
+    --openBoxes;
+}
+
+} // namespace
+
+bool systemBoxOpen()
+{
+    return openBoxes > 0;
+}
+
+QString boxText(const QString& text)
+{
+    QString result = text;
+    result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+void LinuxMessageBoxes::show(const QString& text, const QString& title, int style)
+{
+    runBox(text, title, iconOf(style));
+}
+
+void LinuxCursor::setPos(int x, int y)
+{
+    QCursor::setPos(x, y);
+}
+
+void LinuxSound::ensureEffect()
+{
+    if (m_effect)
+        return;
+    m_effect = new QSoundEffect(this);
+    connect(m_effect, &QSoundEffect::statusChanged, this, [this] {
+        if (m_effect->status() == QSoundEffect::Error)
+            QApplication::beep();
+    });
+}
+
+void LinuxSound::playAsync(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        QApplication::beep();
+        return;
+    }
+    ensureEffect();
+    m_effect->stop();
+    const QUrl source = QUrl::fromLocalFile(path);
+    if (m_effect->source() != source)
+        m_effect->setSource(source);
+    else if (m_effect->status() == QSoundEffect::Error)
+        QApplication::beep();
+    m_effect->play();
+}
+
+void LinuxFatalExit::fatalAppExit(const QString& text)
+{
+    const QString title = applicationTitle().isEmpty() ? QCoreApplication::applicationName() : applicationTitle();
+    runBox(text, title, QMessageBox::Critical);
+    std::_Exit(ExitCode);
+}
+
+} // namespace platform::ui
