@@ -8,7 +8,10 @@
 
 #include <ibase.h>
 
-#include <QElapsedTimer>
+#include "support/Paths.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
 #include <atomic>
 #include <thread>
 
@@ -47,6 +50,8 @@ private Q_SLOTS:
     void twoThreadsShareConnection();
     void attachmentCount();
     void attachmentCountFailure();
+    void killedAttachmentIsLostConnection();
+    void embeddedLocalPath();
 };
 
 void TstFbClient::paramLookup_data()
@@ -555,6 +560,48 @@ void TstFbClient::attachmentCountFailure()
     } catch (const EDatabaseError& e) {
         QVERIFY(e.message().startsWith("Your user name and password are not defined"));
     }
+}
+
+void TstFbClient::killedAttachmentIsLostConnection()
+{
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = fx.createOffice(true);
+    auto victim = DbFixture::connect(db);
+    FbQuery q(*victim);
+    q.open("SELECT CURRENT_CONNECTION AS ID FROM RDB$DATABASE");
+    const int id = q.fieldByName("ID").asInteger();
+    QCOMPARE(DbFixture::exec(db, "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = :ID", {{"ID", id}}), 1);
+    try {
+        q.open("SELECT COUNT(*) FROM ATEND_SENHA");
+        QFAIL("the killed attachment still answered");
+    } catch (const EDatabaseError& e) {
+        QVERIFY2(FbConnection::isConnectionLost(e.codes()), qPrintable(e.message()));
+    }
+    victim->close();
+    QVERIFY(!victim->isOpen());
+    victim->open();
+    q.open("SELECT COUNT(*) AS N FROM ATEND_SENHA");
+    QCOMPARE(q.fieldByName("N").asInteger(), 3);
+}
+
+void TstFbClient::embeddedLocalPath()
+{
+    if (!DbFixture::requireServer())
+        return;
+    if (qEnvironmentVariableIsEmpty("FIREBIRD"))
+        QSKIP("FIREBIRD names no server root for the embedded engine");
+    QTemporaryDir dir;
+    QProcess mkdb;
+    mkdb.start(testpaths::sourceDir() + "/scripts/mkdb", {dir.path(), "--embedded", "--demo"});
+    QVERIFY(mkdb.waitForFinished(120000));
+    QCOMPARE(mkdb.exitCode(), 0);
+    FbConnection c(DbFixture::params(dir.path() + "/CARTORIO.FDB"));
+    c.open();
+    FbQuery q(c);
+    q.open("SELECT NOME FROM CARTORIO");
+    QCOMPARE(q.fieldByName("NOME").asString(), QString::fromUtf8("Cartório do 1º Ofício de Registro"));
 }
 
 MONITOR_TEST_MAIN(TstFbClient)
