@@ -92,7 +92,7 @@ void ThChamaSenha::Execute()
         for (const TicketRow& row : rows) {
             if (parar.load())
                 return;
-            mostraCall(row);
+            mostraChamada(row);
             // A negative time would be an endless pause: it counts as none.
             const int tempo = display.whileOpen(m_setup.tempoSenha);
             if (!display.sleepFor(qMax(0, tempo)))
@@ -101,7 +101,7 @@ void ThChamaSenha::Execute()
     }
 }
 
-void ThChamaSenha::mostraCall(const TicketRow& row)
+void ThChamaSenha::mostraChamada(const TicketRow& row)
 {
     DisplayLink& display = *m_setup.display;
     const QString local = asText(row.LOCAL_ATEND).trimmed();

@@ -57,7 +57,7 @@ protected:
 private:
     void Execute();
     void AtualizaTela();
-    void mostraCall(const TicketRow& row);
+    void mostraChamada(const TicketRow& row);
 
     WalkerSetup m_setup;
     std::atomic<Fim> m_fim{Fim::Rodando};
