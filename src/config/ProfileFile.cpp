@@ -1,0 +1,234 @@
+#include "config/ProfileFile.h"
+
+#include "support/Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Characters of the bytes 0x80 to 0x9F; the rest of the code page is Latin-1.
+const char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+QByteArray trimBlanks(const QByteArray& text)
+{
+    int begin = 0;
+    int end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// One line of the file: its bytes without the line end, and the line end.
+struct Line {
+    QByteArray text;
+    QByteArray end;
+};
+
+QList<Line> splitLines(const QByteArray& bytes)
+{
+    QList<Line> lines;
+    int start = 0;
+    while (start < bytes.size()) {
+        const int nl = bytes.indexOf('\n', start);
+        if (nl < 0) {
+            lines.append({bytes.mid(start), QByteArray()});
+            break;
+        }
+        Line line{bytes.mid(start, nl - start), QByteArrayLiteral("\n")};
+        if (line.text.endsWith('\r')) {
+            line.text.chop(1);
+            line.end = QByteArrayLiteral("\r\n");
+        }
+        lines.append(line);
+        start = nl + 1;
+    }
+    return lines;
+}
+
+// The section name of a header line, or a null text when the line is no header.
+QString sectionOf(const QByteArray& line)
+{
+    const QByteArray trimmed = trimBlanks(line);
+    if (!trimmed.startsWith('['))
+        return QString();
+    int close = trimmed.indexOf(']');
+    if (close < 0)
+        close = trimmed.size();
+    const QString name = decodeWindows1252(trimBlanks(trimmed.mid(1, close - 1)));
+    return name.isNull() ? QStringLiteral("") : name;
+}
+
+// The key name of a key line, or a null text for comments and other lines.
+QString keyOf(const QByteArray& line, QByteArray* value = nullptr)
+{
+    const int eq = line.indexOf('=');
+    if (eq < 0)
+        return QString();
+    const QByteArray key = trimBlanks(line.left(eq));
+    if (key.isEmpty() || key.startsWith(';'))
+        return QString();
+    if (value) {
+        int begin = eq + 1;
+        while (begin < line.size() && isBlank(line.at(begin)))
+            ++begin;
+        *value = line.mid(begin);
+    }
+    return decodeWindows1252(key);
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
+
+[[noreturn]] void failWrite(const QString& path)
+{
+    throw EIniFileException(QStringLiteral("Unable to write to ") + path);
+}
+
+} // namespace
+
+QString decodeWindows1252(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(kHighControls[b - 0x80]) : QChar(b));
+    }
+    return text;
+}
+
+QByteArray encodeWindows1252(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        char out = '?';
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out = static_cast<char>(u);
+        } else {
+            for (int i = 0; i < 32; ++i) {
+                if (kHighControls[i] == u) {
+                    out = static_cast<char>(0x80 + i);
+                    break;
+                }
+            }
+        }
+        bytes.append(out);
+    }
+    return bytes;
+}
+
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
+
+QString ProfileFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return defaultValue;
+    const QList<Line> lines = splitLines(file.readAll());
+    file.close();
+
+    bool sectionSeen = false;
+    bool inSection = false;
+    for (const Line& line : lines) {
+        const QString header = sectionOf(line.text);
+        if (!header.isNull()) {
+            if (sectionSeen)
+                break; // only the first section of that name counts
+            inSection = sameName(header, section);
+            sectionSeen = inSection;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        QByteArray value;
+        if (sameName(keyOf(line.text, &value), key))
+            return decodeWindows1252(value);
+    }
+    return defaultValue;
+}
+
+void ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
+{
+    const QFileInfo info(m_path);
+    QByteArray original;
+    if (info.exists()) {
+        // A file without any write permission is read-only even for a user
+        // that could replace it, like the read-only attribute of the suite's
+        // other platform.
+        constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        if (!info.isFile() || !(info.permissions() & anyWrite) || !info.isWritable())
+            failWrite(m_path);
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            failWrite(m_path);
+        original = file.readAll();
+    }
+
+    QList<Line> lines = splitLines(original);
+    const QByteArray lineEnd = original.contains('\n') && !original.contains("\r\n")
+        ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
+    const QByteArray newLine = encodeWindows1252(key) + '=' + encodeWindows1252(value);
+
+    // Locate the first section of that name and, in it, the first line of the
+    // key and the last line that is not blank.
+    int sectionLine = -1;
+    int keyLine = -1;
+    int lastContent = -1;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString header = sectionOf(lines[i].text);
+        if (!header.isNull()) {
+            if (sectionLine >= 0)
+                break;
+            if (sameName(header, section)) {
+                sectionLine = i;
+                lastContent = i;
+            }
+            continue;
+        }
+        if (sectionLine < 0)
+            continue;
+        if (!trimBlanks(lines[i].text).isEmpty())
+            lastContent = i;
+        if (keyLine < 0 && sameName(keyOf(lines[i].text), key))
+            keyLine = i;
+    }
+
+    if (keyLine >= 0) {
+        lines[keyLine].text = newLine;
+    } else {
+        // A last line without an end gets one before anything follows it.
+        if (!lines.isEmpty() && lines.last().end.isEmpty())
+            lines.last().end = lineEnd;
+        if (sectionLine >= 0) {
+            lines.insert(lastContent + 1, {newLine, lineEnd});
+        } else {
+            lines.append({'[' + encodeWindows1252(section) + ']', lineEnd});
+            lines.append({newLine, lineEnd});
+        }
+    }
+
+    QByteArray bytes;
+    for (const Line& line : lines)
+        bytes += line.text + line.end;
+
+    // The new text goes to a file beside the old one and replaces it only when
+    // complete, so a failure never leaves a half-written file.
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        failWrite(m_path);
+}

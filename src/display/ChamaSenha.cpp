@@ -1,0 +1,153 @@
+#include "display/ChamaSenha.h"
+
+#include "platform/Platform.h"
+#include "support/Errors.h"
+
+namespace {
+
+QString asText(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+// Failures raised by the data access or the display are Exception; anything
+// else still ends the walker with a readable text.
+QString messageOf(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Exception& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Erro desconhecido");
+    }
+}
+
+} // namespace
+
+QString somDaChamada()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\VARLO\\CARTORIO\\senha.wav");
+#else
+    return QStringLiteral("/opt/varlo/cartorio/senha.wav");
+#endif
+}
+
+QString numeroDaMesa(const QString& mesa)
+{
+    // The number is the last word: place names may hold blanks (SALA A 5)
+    // and numbers may have more than two digits (MESA 123).
+    return mesa.mid(mesa.lastIndexOf(QLatin1Char(' ')) + 1).trimmed();
+}
+
+ThChamaSenha::ThChamaSenha(WalkerSetup setup, QObject* parent)
+    : QThread(parent), m_setup(std::move(setup))
+{
+}
+
+void ThChamaSenha::run()
+{
+    try {
+        Execute();
+        m_fim = Fim::Parada;
+        return;
+    } catch (const DisplayClosed&) {
+        m_fim = Fim::JanelaFechada;
+        return;
+    } catch (...) {
+        const QString message = messageOf(std::current_exception());
+        // Marked before the message shows, so that an activation of the
+        // window after the message knows that this walker is ending.
+        m_fim = Fim::Falha;
+        try {
+            m_setup.display->call([message](DisplayView&) {
+                platform::services().boxes->show(message, QStringLiteral("Monitor de Senhas"), platform::BoxPlain);
+            });
+        } catch (...) {
+            m_fim = Fim::JanelaFechada;
+        }
+    }
+}
+
+void ThChamaSenha::Execute()
+{
+    DisplayLink& display = *m_setup.display;
+    const std::atomic<bool>& parar = *m_setup.pararChamadas;
+
+    UltimaSenhaAnunciada.clear();
+    ContadorAtualizacoes = 0;
+    while (!parar.load()) {
+        Atual = TChamadaSenha();
+        display.call([](DisplayView& view) { view.setPreferencialCaption(QString()); });
+        AtualizaTela();
+        m_setup.source->close();
+        if (!display.sleepFor(m_setup.pausaEntrePassagens))
+            throw DisplayClosed();
+
+        const QDate data = display.whileOpen(m_setup.dataDoDia);
+        const QList<TicketRow> rows = m_setup.source->open(data);
+        for (const TicketRow& row : rows) {
+            if (parar.load())
+                return;
+            mostraChamada(row);
+            // A negative time would be an endless pause: it counts as none.
+            const int tempo = display.whileOpen(m_setup.tempoSenha);
+            if (!display.sleepFor(qMax(0, tempo)))
+                throw DisplayClosed();
+        }
+    }
+}
+
+void ThChamaSenha::mostraChamada(const TicketRow& row)
+{
+    DisplayLink& display = *m_setup.display;
+    const QString local = asText(row.LOCAL_ATEND).trimmed();
+    Atual.Senha = asText(row.SIGLA_SENHA) + QLatin1Char('-') + asText(row.NUMERO_SENHA);
+    Atual.Mesa = local + QLatin1Char(' ') + asText(row.NUMERO_MESA).trimmed();
+    const QString localCaption = QLatin1Char(' ') + local;
+    display.call([localCaption](DisplayView& view) { view.setLocalCaption(localCaption); });
+
+    // 0 marks a priority ticket; a null reads as 0.
+    Atual.Preferencial = row.PREFERENCIAL.toInt() == 0 ? QStringLiteral("PREFERENCIAL") : QString();
+    const QString preferencial = Atual.Preferencial;
+    display.call([preferencial](DisplayView& view) { view.setPreferencialCaption(preferencial); });
+
+    Historico[3] = Historico[2];
+    Historico[2] = Historico[1];
+    Historico[1] = Historico[0];
+    Historico[0] = Atual;
+    AtualizaTela();
+}
+
+void ThChamaSenha::AtualizaTela()
+{
+    m_setup.display->call([this](DisplayView& view) { AtualizaTelaNaJanela(view); });
+}
+
+void ThChamaSenha::AtualizaTelaNaJanela(DisplayView& view)
+{
+    // The pointer is moved aside regularly so that it never rests on the panels.
+    if (++ContadorAtualizacoes >= 10) {
+        platform::services().cursor->setPos(view.outerWidth(), 5);
+        ContadorAtualizacoes = 0;
+    }
+
+    if (!Atual.Senha.isEmpty() && (view.repetirSom() || Atual.Senha != UltimaSenhaAnunciada)) {
+        UltimaSenhaAnunciada = Atual.Senha;
+        platform::services().sound->playAsync(somDaChamada());
+    }
+
+    ScreenTexts texts;
+    texts.NumeroSenha = Atual.Senha;
+    texts.NumeroMesa = numeroDaMesa(Atual.Mesa);
+    // Rows 2 and 3 are left blank when they repeat the call shown in row 1.
+    texts.Linhas[0] = Historico[1];
+    if (Historico[2].Senha != Historico[1].Senha)
+        texts.Linhas[1] = Historico[2];
+    if (Historico[3].Senha != Historico[1].Senha)
+        texts.Linhas[2] = Historico[3];
+    view.setScreenTexts(texts);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// What the call walker changes on the display window. The window implements
+// DisplayView; its methods are called on the window thread only, through the
+// DisplayGate hand-off.
+
+#include <QString>
+
+// One ticket call: ticket text (F-7), desk text (MESA 2), and "PREFERENCIAL"
+// or empty. A call with three empty texts is the empty call.
+struct TChamadaSenha {
+    QString Senha;
+    QString Mesa;
+    QString Preferencial;
+    bool operator==(const TChamadaSenha& o) const
+    { return Senha == o.Senha && Mesa == o.Mesa && Preferencial == o.Preferencial; }
+};
+
+// The texts of one display update: the two big panels and the three rows of
+// previous calls (row 1 first).
+struct ScreenTexts {
+    QString NumeroSenha; // PnlNumeroSenha
+    QString NumeroMesa;  // PnlNumeroMesa
+    TChamadaSenha Linhas[3]; // LblUltSenhaN, LblUltMesaN, lblpPreferencialN
+};
+
+class DisplayView {
+public:
+    virtual ~DisplayView() = default;
+    virtual void setPreferencialCaption(const QString& text) = 0; // PnlPreferencial
+    virtual void setLocalCaption(const QString& text) = 0;        // LblLocal
+    virtual void setScreenTexts(const ScreenTexts& texts) = 0;
+    virtual int outerWidth() const = 0;   // the window's outer width in pixels
+    virtual bool repetirSom() const = 0;  // RepetirSom of the window's settings
+};

@@ -1,0 +1,48 @@
+#include "display/WalkerControl.h"
+
+WalkerControl::WalkerControl(WalkerSetup setup, QObject* parent)
+    : QObject(parent), m_setup(std::move(setup))
+{
+}
+
+void WalkerControl::startWalker()
+{
+    if (!m_current) {
+        launch();
+        return;
+    }
+    // The old walker may already have seen a stop request, or failed, and be
+    // on its way out; then a new one starts when it has ended. One that goes
+    // on (it had not seen the request yet) keeps serving this activation.
+    m_restartWanted = true;
+    m_requestAfterEnd = m_requestAfterEnd || m_current->fim() != ThChamaSenha::Fim::Rodando;
+}
+
+void WalkerControl::launch()
+{
+    auto* walker = new ThChamaSenha(m_setup);
+    m_current = walker;
+    // Queued to the window thread, so the next walker starts only after this
+    // one's body has returned. The walker frees itself afterwards.
+    QPointer<ThChamaSenha> ended(walker);
+    connect(walker, &QThread::finished, this, [this, ended] { walkerEnded(ended); }, Qt::QueuedConnection);
+    connect(walker, &QThread::finished, walker, &QObject::deleteLater);
+    Q_EMIT walkerCreated(walker);
+    walker->start(QThread::LowestPriority);
+}
+
+void WalkerControl::walkerEnded(ThChamaSenha* walker)
+{
+    if (!walker || walker != m_current)
+        return;
+    const ThChamaSenha::Fim fim = walker->fim();
+    // A failure ends the walker for good unless the window was activated
+    // after it; a window that is gone gets no new walker.
+    const bool restart = m_restartWanted && !m_setup.pararChamadas->load()
+        && (fim == ThChamaSenha::Fim::Parada || (fim == ThChamaSenha::Fim::Falha && m_requestAfterEnd));
+    m_current = nullptr;
+    m_restartWanted = false;
+    m_requestAfterEnd = false;
+    if (restart)
+        launch();
+}

@@ -1,0 +1,168 @@
+#include "support/TestMain.h"
+
+#include "config/ProfileFile.h"
+#include "support/Errors.h"
+
+#include <QTemporaryDir>
+#include <unistd.h>
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+}
+
+class TstProfileFile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QVERIFY(m_dir.isValid()); m_path = m_dir.filePath(QStringLiteral("CARTORIO.ini")); }
+    void cleanup() { QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner); QFile::remove(m_path); }
+
+    void reads_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        const QByteArray crlf = "[OUTRA]\r\nTIPO_SENHA=X\r\n[MONITOR]\r\nTIPO_SENHA=F,P\r\nREPETIR_SOM=S\r\n";
+        QTest::newRow("crlf") << crlf << "MONITOR" << "TIPO_SENHA" << "F,P";
+        QTest::newRow("lf") << QByteArray(crlf).replace("\r\n", "\n") << "MONITOR" << "REPETIR_SOM" << "S";
+        QTest::newRow("no end on last line") << QByteArray("[MONITOR]\nREPETIR_SOM=S") << "MONITOR" << "REPETIR_SOM" << "S";
+        QTest::newRow("hand-edited case") << QByteArray("[Monitor]\ntipo_senha=F\n") << "MONITOR" << "TIPO_SENHA" << "F";
+        QTest::newRow("section asked in other case") << crlf << "monitor" << "Tipo_Senha" << "F,P";
+        QTest::newRow("other section's key") << QByteArray("[OUTRA]\nTIPO_SENHA=X\n") << "MONITOR" << "TIPO_SENHA" << "dflt";
+        QTest::newRow("missing key") << crlf << "MONITOR" << "NADA" << "dflt";
+        QTest::newRow("missing section") << crlf << "NADA" << "TIPO_SENHA" << "dflt";
+        QTest::newRow("blanks around name and =") << QByteArray("[ MONITOR ]\n  TIPO_SENHA  =  F, P \n") << "MONITOR" << "TIPO_SENHA" << "F, P ";
+        QTest::newRow("quotes kept") << QByteArray("[MONITOR]\nK=\"a\"\n") << "MONITOR" << "K" << "\"a\"";
+        QTest::newRow("value with =") << QByteArray("[MONITOR]\nK=a=b\n") << "MONITOR" << "K" << "a=b";
+        QTest::newRow("empty value is not the default") << QByteArray("[MONITOR]\nK=\n") << "MONITOR" << "K" << "";
+        QTest::newRow("commented key") << QByteArray("[MONITOR]\n;K=1\n") << "MONITOR" << "K" << "dflt";
+        QTest::newRow("first key wins") << QByteArray("[MONITOR]\nK=1\nk=2\n") << "MONITOR" << "K" << "1";
+        QTest::newRow("first section wins") << QByteArray("[MONITOR]\nA=1\n[X]\n[monitor]\nK=2\n") << "MONITOR" << "K" << "dflt";
+        QTest::newRow("windows-1252") << QByteArray("[CART\xd3RIO]\nK=\xe9\x80\n") << QStringLiteral("CARTÓRIO") << "K" << QStringLiteral("é€");
+    }
+    void reads()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        writeAll(m_path, content);
+        QCOMPARE(ProfileFile(m_path).readString(section, key, QStringLiteral("dflt")), expected);
+    }
+
+    void missingFileGivesDefault()
+    {
+        QCOMPARE(ProfileFile(m_dir.filePath(QStringLiteral("nada.ini"))).readString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("N")),
+                 QStringLiteral("N"));
+    }
+
+    void writes_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("new file, crlf") << QByteArray() << "TIPO_SENHA" << "F,P"
+                                        << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\n");
+        QTest::newRow("replace keeps rest, crlf")
+            << QByteArray("; nota\r\n[OUTRA]\r\nTIPO_SENHA=X\r\n\r\n[MONITOR]\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n")
+            << "TIPO_SENHA" << "N,P"
+            << QByteArray("; nota\r\n[OUTRA]\r\nTIPO_SENHA=X\r\n\r\n[MONITOR]\r\nTIPO_SENHA=N,P\r\nREPETIR_SOM=N\r\n");
+        QTest::newRow("replace hand-edited, lf")
+            << QByteArray("[monitor]\ntipo_senha = F\n[X]\nA=1\n") << "TIPO_SENHA" << "P"
+            << QByteArray("[monitor]\nTIPO_SENHA=P\n[X]\nA=1\n");
+        QTest::newRow("key added to section, lf")
+            << QByteArray("[MONITOR]\nTIPO_SENHA=F\n\n[X]\nA=1\n") << "REPETIR_SOM" << "S"
+            << QByteArray("[MONITOR]\nTIPO_SENHA=F\nREPETIR_SOM=S\n\n[X]\nA=1\n");
+        QTest::newRow("section added, last line without end")
+            << QByteArray("[X]\nA=1") << "REPETIR_SOM" << "S"
+            << QByteArray("[X]\nA=1\n[MONITOR]\nREPETIR_SOM=S\n");
+        QTest::newRow("value written verbatim")
+            << QByteArray("[MONITOR]\r\n") << "TIPO_SENHA" << "F, P ;x"
+            << QByteArray("[MONITOR]\r\nTIPO_SENHA=F, P ;x\r\n");
+        QTest::newRow("windows-1252 value")
+            << QByteArray() << "K" << QStringLiteral("é")
+            << QByteArray("[MONITOR]\r\nK=\xe9\r\n");
+    }
+    void writes()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+        if (!before.isEmpty())
+            writeAll(m_path, before);
+        ProfileFile file(m_path);
+        file.writeString(QStringLiteral("MONITOR"), key, value);
+        QCOMPARE(readAll(m_path), after);
+        QCOMPARE(file.readString(QStringLiteral("MONITOR"), key, QString()), value);
+    }
+
+    void savingTwiceKeepsOneLineEach()
+    {
+        ProfileFile file(m_path);
+        for (int i = 0; i < 2; ++i) {
+            file.writeString(QStringLiteral("MONITOR"), QStringLiteral("TIPO_SENHA"), QStringLiteral("F,P"));
+            file.writeString(QStringLiteral("MONITOR"), QStringLiteral("REPETIR_SOM"), QStringLiteral("S"));
+        }
+        QCOMPARE(readAll(m_path), QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\nREPETIR_SOM=S\r\n"));
+    }
+
+    void readOnlyFileFailsAndStaysUnchanged()
+    {
+        const QByteArray content("[MONITOR]\r\nTIPO_SENHA=F\r\n");
+        writeAll(m_path, content);
+        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        try {
+            ProfileFile(m_path).writeString(QStringLiteral("MONITOR"), QStringLiteral("TIPO_SENHA"), QStringLiteral("P"));
+            QFAIL("no failure raised");
+        } catch (const EIniFileException& e) {
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + m_path);
+        }
+        QCOMPARE(readAll(m_path), content);
+    }
+
+    void unwritablePlaceFails_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing directory") << QStringLiteral("nada/CARTORIO.ini");
+        QTest::newRow("a directory") << QStringLiteral(".");
+    }
+    void unwritablePlaceFails()
+    {
+        QFETCH(QString, path);
+        const QString full = m_dir.filePath(path);
+        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+            ProfileFile(full).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
+    }
+
+    void readOnlyDirectoryFails()
+    {
+        if (geteuid() == 0)
+            QSKIP("the superuser writes in read-only directories");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("CARTORIO.ini"));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+            ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
+        QVERIFY(!QFile::exists(path));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+MONITOR_TEST_MAIN(TstProfileFile)
+#include "tst_profilefile.moc"

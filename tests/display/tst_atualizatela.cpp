@@ -1,0 +1,130 @@
+#include "support/TestMain.h"
+
+#include "display/ChamaSenha.h"
+#include "support/FakePlatform.h"
+
+namespace {
+
+class ScreenView : public DisplayView {
+public:
+    void setPreferencialCaption(const QString&) override {}
+    void setLocalCaption(const QString&) override {}
+    void setScreenTexts(const ScreenTexts& texts) override { last = texts; }
+    int outerWidth() const override { return 1366; }
+    bool repetirSom() const override { return repetir; }
+    ScreenTexts last;
+    bool repetir = false;
+};
+
+TChamadaSenha call(const QString& senha, const QString& mesa = QString(), const QString& pref = QString())
+{
+    return {senha, mesa, pref};
+}
+
+} // namespace
+
+class TstAtualizaTela : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_platform.reset(new FakePlatform); m_walker.reset(new ThChamaSenha(WalkerSetup())); }
+    void cleanup() { m_walker.reset(); m_platform.reset(); }
+
+    // Each item is one update: the ticket shown, "" for the blanking update.
+    void callSound_data()
+    {
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<bool>("repetir");
+        QTest::addColumn<int>("plays");
+        QTest::newRow("off, one ticket over two passes") << QStringList{"", "F-1", "", "F-1"} << false << 1;
+        QTest::newRow("off, A and B alternate") << QStringList{"", "F-1", "F-2", "", "F-1", "F-2"} << false << 4;
+        QTest::newRow("on, every display") << QStringList{"", "F-1", "", "F-1"} << true << 2;
+        QTest::newRow("on, blanking is silent") << QStringList{"", "", ""} << true << 0;
+        QTest::newRow("comparison is case-sensitive") << QStringList{"f-1", "F-1"} << false << 2;
+    }
+    void callSound()
+    {
+        QFETCH(QStringList, shown);
+        QFETCH(bool, repetir);
+        QFETCH(int, plays);
+        ScreenView view;
+        view.repetir = repetir;
+        for (const QString& senha : shown) {
+            m_walker->Atual = call(senha);
+            m_walker->AtualizaTelaNaJanela(view);
+        }
+        QCOMPARE(m_platform->sound.played.size(), plays);
+        if (plays)
+            QCOMPARE(m_platform->sound.played.first(), somDaChamada());
+    }
+
+    void pointerMovesEveryTenthUpdate()
+    {
+        ScreenView view;
+        for (int i = 1; i <= 25; ++i) {
+            m_walker->Atual = call(i % 3 ? QStringLiteral("F-1") : QString());
+            m_walker->AtualizaTelaNaJanela(view);
+            QCOMPARE(m_platform->cursor.moves.size(), i / 10);
+        }
+        QCOMPARE(m_platform->cursor.moves.last(), QPoint(1366, 5));
+        QCOMPARE(m_walker->ContadorAtualizacoes, 5);
+    }
+
+    void deskNumber_data()
+    {
+        QTest::addColumn<QString>("mesa");
+        QTest::addColumn<QString>("numero");
+        QTest::newRow("MESA 2") << "MESA 2" << "2";
+        QTest::newRow("MESA 12") << "MESA 12" << "12";
+        QTest::newRow("MESA 123 whole") << "MESA 123" << "123";
+        QTest::newRow("no place") << " 5" << "5";
+        QTest::newRow("place with inner blank") << "SALA A 5" << "5";
+        QTest::newRow("no number") << "MESA " << "";
+        QTest::newRow("no blank") << "7" << "7";
+        QTest::newRow("empty call") << "" << "";
+    }
+    void deskNumber()
+    {
+        QFETCH(QString, mesa);
+        QFETCH(QString, numero);
+        ScreenView view;
+        m_walker->Atual = call(QStringLiteral("F-1"), mesa);
+        m_walker->AtualizaTelaNaJanela(view);
+        QCOMPARE(view.last.NumeroMesa, numero);
+        QCOMPARE(view.last.NumeroSenha, QStringLiteral("F-1"));
+    }
+
+    // Slots 2, 3 and 4 of the history; rows 2 and 3 are compared with row 1.
+    void historyRows_data()
+    {
+        QTest::addColumn<QStringList>("slots");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("B,A,B: row 3 repeats row 1") << QStringList{"B", "A", "B"} << QStringList{"B", "A", ""};
+        QTest::newRow("C,B,A all shown") << QStringList{"C", "B", "A"} << QStringList{"C", "B", "A"};
+        QTest::newRow("B,B,A: row 2 repeats row 1") << QStringList{"B", "B", "A"} << QStringList{"B", "", "A"};
+        QTest::newRow("A,B,B: rows 2 and 3 equal each other") << QStringList{"A", "B", "B"} << QStringList{"A", "B", "B"};
+        QTest::newRow("new walker") << QStringList{"", "", ""} << QStringList{"", "", ""};
+    }
+    void historyRows()
+    {
+        QFETCH(QStringList, slots);
+        QFETCH(QStringList, rows);
+        ScreenView view;
+        for (int i = 0; i < 3; ++i)
+            m_walker->Historico[i + 1] = call(slots[i], slots[i].isEmpty() ? QString() : QStringLiteral("MESA ") + QString::number(i),
+                                              i == 1 && !slots[i].isEmpty() ? QStringLiteral("PREFERENCIAL") : QString());
+        m_walker->AtualizaTelaNaJanela(view);
+        for (int i = 0; i < 3; ++i) {
+            const TChamadaSenha expected = rows[i].isEmpty() ? TChamadaSenha() : m_walker->Historico[i + 1];
+            QCOMPARE(view.last.Linhas[i].Senha, expected.Senha);
+            QCOMPARE(view.last.Linhas[i].Mesa, expected.Mesa);
+            QCOMPARE(view.last.Linhas[i].Preferencial, expected.Preferencial);
+        }
+    }
+
+private:
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<ThChamaSenha> m_walker;
+};
+
+MONITOR_TEST_MAIN(TstAtualizaTela)
+#include "tst_atualizatela.moc"

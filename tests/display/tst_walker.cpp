@@ -1,0 +1,338 @@
+#include "support/TestMain.h"
+
+#include "display/WalkerControl.h"
+#include "support/Errors.h"
+#include "support/FakePlatform.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <mutex>
+
+namespace {
+
+class FakeSource : public CalledTicketSource {
+public:
+    void close() override { ++closes; }
+    QList<TicketRow> open(const QDate& data) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++opens;
+        dates.append(data);
+        if (!failure.isEmpty())
+            throw EDatabaseError(failure);
+        return rows;
+    }
+    std::mutex mutex;
+    QList<TicketRow> rows;
+    QString failure;
+    QList<QDate> dates;
+    std::atomic<int> opens{0};
+    std::atomic<int> closes{0};
+};
+
+TicketRow row(const QVariant& sigla, const QVariant& numero, const QVariant& pref,
+              const QVariant& mesa, const QVariant& local)
+{
+    return {sigla, numero, pref, mesa, local};
+}
+
+// Records every change in order, as "pref:", "local:" and "tela:" lines.
+class RecordingView : public DisplayView {
+public:
+    void setPreferencialCaption(const QString& text) override { record(QStringLiteral("pref:") + text); }
+    void setLocalCaption(const QString& text) override { record(QStringLiteral("local:") + text); }
+    void setScreenTexts(const ScreenTexts& t) override
+    {
+        record(QStringLiteral("tela:%1|%2|%3,%4,%5").arg(t.NumeroSenha, t.NumeroMesa, t.Linhas[0].Senha,
+                                                        t.Linhas[1].Senha, t.Linhas[2].Senha));
+        if (onScreen)
+            onScreen(t);
+    }
+    int outerWidth() const override { return 800; }
+    bool repetirSom() const override { return false; }
+
+    void record(const QString& event)
+    {
+        if (QThread::currentThread() != qApp->thread())
+            wrongThread = true;
+        events.append(event);
+    }
+    QStringList events;
+    bool wrongThread = false;
+    std::function<void(const ScreenTexts&)> onScreen;
+};
+
+const QDate kDia(2024, 3, 15);
+
+} // namespace
+
+class TstWalker : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_platform.reset(new FakePlatform);
+        m_source = std::make_shared<FakeSource>();
+        m_view.reset(new RecordingView);
+        m_gate.reset(new DisplayGate(*m_view));
+        m_parar = false;
+        m_tempo = 0;
+    }
+    void cleanup()
+    {
+        m_parar = true;
+        m_gate.reset();
+        m_view.reset();
+        m_platform.reset();
+    }
+
+    void passShowsRowsInOrder()
+    {
+        m_source->rows = {row("P", 3, 0, 2, "MESA"), row("F", 7, 1, 12, "MESA"), row("N", 9, 2, 1, "SALA")};
+        std::unique_ptr<ThChamaSenha> walker(newWalker());
+        m_view->onScreen = [this](const ScreenTexts&) { if (m_source->opens >= 2) m_parar = true; };
+        walker->start();
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
+        QVERIFY(!m_view->wrongThread);
+        const QStringList firstPass = m_view->events.mid(0, 11);
+        QCOMPARE(firstPass, (QStringList{
+            "pref:", "tela:||,,",
+            "local: MESA", "pref:PREFERENCIAL", "tela:P-3|2|,,",
+            "local: MESA", "pref:", "tela:F-7|12|P-3,,",
+            "local: SALA", "pref:", "tela:N-9|1|F-7,P-3,"}));
+        // The second pass starts blank; the rows keep the calls before the last.
+        QCOMPARE(m_view->events.mid(11, 2), (QStringList{"pref:", "tela:||F-7,P-3,"}));
+        QCOMPARE(m_source->dates.first(), kDia);
+        // Stopped after the first call of the second pass.
+        QCOMPARE(walker->Historico[0].Senha, QStringLiteral("P-3"));
+        QCOMPARE(walker->Historico[1].Senha, QStringLiteral("N-9"));
+        QCOMPARE(walker->Historico[1].Mesa, QStringLiteral("SALA 1"));
+        QCOMPARE(walker->Historico[3].Senha, QStringLiteral("P-3"));
+        QCOMPARE(m_platform->sound.played.size(), 4);
+    }
+
+    void noRowsPollsWithBlankPanels()
+    {
+        std::unique_ptr<ThChamaSenha> walker(newWalker());
+        walker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_source->opens >= 3, 5000);
+        m_parar = true;
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        for (int i = 0; i < m_view->events.size(); ++i)
+            QCOMPARE(m_view->events[i], QString(i % 2 ? "tela:||,," : "pref:"));
+        QVERIFY(m_source->closes >= 3);
+        QVERIFY(m_platform->sound.played.isEmpty());
+    }
+
+    void readsNulls_data()
+    {
+        QTest::addColumn<TicketRow>("ticket");
+        QTest::addColumn<QString>("senha");
+        QTest::addColumn<QString>("mesa");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("preferencial");
+        const QVariant null;
+        QTest::newRow("normal") << row("F", 7, 1, 2, "MESA  ") << "F-7" << "MESA 2" << " MESA" << "";
+        QTest::newRow("priority 0") << row("P", 1, 0, 2, "MESA") << "P-1" << "MESA 2" << " MESA" << "PREFERENCIAL";
+        QTest::newRow("priority null") << row("P", 1, null, 2, "MESA") << "P-1" << "MESA 2" << " MESA" << "PREFERENCIAL";
+        QTest::newRow("null place") << row("F", 7, 1, 5, null) << "F-7" << " 5" << " " << "";
+        QTest::newRow("null desk number") << row("F", 7, 1, null, "MESA") << "F-7" << "MESA " << " MESA" << "";
+        QTest::newRow("null ticket number") << row("F", null, 1, 2, "MESA") << "F-" << "MESA 2" << " MESA" << "";
+    }
+    void readsNulls()
+    {
+        QFETCH(TicketRow, ticket);
+        QFETCH(QString, senha);
+        QFETCH(QString, mesa);
+        QFETCH(QString, local);
+        QFETCH(QString, preferencial);
+        m_source->rows = {ticket};
+        std::unique_ptr<ThChamaSenha> walker(newWalker());
+        m_view->onScreen = [this](const ScreenTexts& t) { if (!t.NumeroSenha.isEmpty()) m_parar = true; };
+        walker->start();
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QCOMPARE(walker->Historico[0].Senha, senha);
+        QCOMPARE(walker->Historico[0].Mesa, mesa);
+        QCOMPARE(walker->Historico[0].Preferencial, preferencial);
+        QVERIFY(m_view->events.contains(QStringLiteral("local:") + local));
+        QCOMPARE(m_view->events.at(m_view->events.indexOf(QStringLiteral("local:") + local) + 1),
+                 QStringLiteral("pref:") + preferencial);
+    }
+
+    void failureShowsPlainBoxAndEnds_data()
+    {
+        QTest::addColumn<bool>("inDisplay");
+        QTest::newRow("query") << false;
+        QTest::newRow("display update") << true;
+    }
+    void failureShowsPlainBoxAndEnds()
+    {
+        QFETCH(bool, inDisplay);
+        if (inDisplay) {
+            m_source->rows = {row("F", 1, 1, 1, "MESA")};
+            m_view->onScreen = [](const ScreenTexts& t) {
+                if (!t.NumeroSenha.isEmpty())
+                    throw Exception(QStringLiteral("falha na tela"));
+            };
+        } else {
+            m_source->failure = QStringLiteral("conexão perdida");
+        }
+        bool boxOnWindowThread = false;
+        m_platform->boxes.onShow = [&](const ShownBox&) { boxOnWindowThread = QThread::currentThread() == qApp->thread(); };
+        std::unique_ptr<ThChamaSenha> walker(newWalker());
+        walker->start();
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QCOMPARE(walker->fim(), ThChamaSenha::Fim::Falha);
+        QCOMPARE(m_platform->boxes.shown.size(), 1);
+        QCOMPARE(m_platform->boxes.shown[0].text, inDisplay ? QStringLiteral("falha na tela") : QStringLiteral("conexão perdida"));
+        QCOMPARE(m_platform->boxes.shown[0].title, QStringLiteral("Monitor de Senhas"));
+        QCOMPARE(m_platform->boxes.shown[0].style, 0);
+        QVERIFY(boxOnWindowThread);
+        QCOMPARE(m_source->opens.load(), 1);
+    }
+
+    void negativeCallTimeMeansNoPause()
+    {
+        m_tempo = -5000000;
+        m_source->rows = {row("F", 1, 1, 1, "M"), row("F", 2, 1, 1, "M")};
+        std::unique_ptr<ThChamaSenha> walker(newWalker());
+        walker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_source->opens >= 3, 5000);
+        m_parar = true;
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+    }
+
+    void stopWaitsForTheSleep()
+    {
+        std::unique_ptr<ThChamaSenha> walker(newWalker(400));
+        walker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_view->events.size() >= 2, 5000);
+        QElapsedTimer timer;
+        timer.start();
+        m_parar = true;
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QVERIFY(timer.elapsed() >= 250);
+        QCOMPARE(m_source->opens.load(), 1); // the query of the pass still runs
+    }
+
+    void windowGoneWhileSleeping()
+    {
+        std::unique_ptr<ThChamaSenha> walker(newWalker(60000));
+        walker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_view->events.size() >= 2, 5000);
+        m_gate.reset();
+        QVERIFY(walker->wait(5000));
+        QCOMPARE(walker->fim(), ThChamaSenha::Fim::JanelaFechada);
+        QCOMPARE(m_view->events.size(), 2);
+        QCOMPARE(m_source->opens.load(), 0);
+        QVERIFY(m_platform->boxes.shown.isEmpty());
+    }
+
+    void windowGoneWithChangeWaiting()
+    {
+        std::unique_ptr<ThChamaSenha> walker(newWalker());
+        walker->start();
+        QThread::msleep(100); // the first change waits in the window thread's queue
+        m_gate.reset();
+        QVERIFY(walker->wait(5000));
+        QCOMPARE(walker->fim(), ThChamaSenha::Fim::JanelaFechada);
+        QCoreApplication::processEvents();
+        QVERIFY(m_view->events.isEmpty());
+    }
+
+    void oneWalkerUnderStopStartCycles()
+    {
+        m_tempo = 1;
+        m_source->rows = {row("F", 1, 1, 1, "M")};
+        WalkerControl control(setup(1));
+        std::atomic<int> running{0};
+        std::atomic<int> most{0};
+        int created = 0;
+        connect(&control, &WalkerControl::walkerCreated, this, [&](ThChamaSenha* walker) {
+            ++created;
+            connect(walker, &QThread::started, walker, [&] {
+                const int now = ++running;
+                int seen = most.load();
+                while (now > seen && !most.compare_exchange_weak(seen, now)) {}
+            }, Qt::DirectConnection);
+            connect(walker, &QThread::finished, walker, [&] { --running; }, Qt::DirectConnection);
+        });
+        control.startWalker();
+        auto* rng = QRandomGenerator::global();
+        for (int i = 0; i < 150; ++i) {
+            m_parar = true;
+            if (rng->bounded(2))
+                QTest::qWait(rng->bounded(4));
+            m_parar = false;
+            control.startWalker();
+            if (rng->bounded(2))
+                QCoreApplication::processEvents();
+        }
+        QTest::qWait(100);
+        QCOMPARE(most.load(), 1);
+        QCOMPARE(running.load(), 1);
+        QVERIFY(control.current() && control.current()->isRunning());
+        QVERIFY(created > 1);
+        m_parar = true;
+        QTRY_COMPARE_WITH_TIMEOUT(running.load(), 0, 5000);
+        QTRY_VERIFY(!control.current());
+    }
+
+    void failureRestartsOnlyOnLaterActivation_data()
+    {
+        QTest::addColumn<bool>("activateAfterFailure");
+        QTest::newRow("activation after the message") << true;
+        QTest::newRow("activation while it ran") << false;
+    }
+    void failureRestartsOnlyOnLaterActivation()
+    {
+        QFETCH(bool, activateAfterFailure);
+        m_source->failure = QStringLiteral("recusado");
+        WalkerControl control(setup(50));
+        int created = 0;
+        connect(&control, &WalkerControl::walkerCreated, this, [&] { ++created; });
+        if (activateAfterFailure) {
+            // Closing the message activates the window again.
+            m_platform->boxes.onShow = [&](const ShownBox&) {
+                if (created == 1)
+                    control.startWalker();
+            };
+        }
+        control.startWalker();
+        if (!activateAfterFailure)
+            control.startWalker();
+        QTRY_VERIFY_WITH_TIMEOUT(m_platform->boxes.shown.size() >= 1, 5000);
+        QTest::qWait(150);
+        QCOMPARE(created, activateAfterFailure ? 2 : 1);
+        m_source->failure.clear();
+        m_parar = true;
+        QTRY_VERIFY_WITH_TIMEOUT(!control.current(), 5000);
+    }
+
+private:
+    WalkerSetup setup(int pause = 10)
+    {
+        WalkerSetup s;
+        s.source = m_source;
+        s.display = m_gate->link();
+        s.pararChamadas = &m_parar;
+        s.dataDoDia = [] { return kDia; };
+        s.tempoSenha = [this] { return m_tempo.load(); };
+        s.pausaEntrePassagens = pause;
+        return s;
+    }
+    ThChamaSenha* newWalker(int pause = 10) { return new ThChamaSenha(setup(pause)); }
+
+    std::unique_ptr<FakePlatform> m_platform;
+    std::shared_ptr<FakeSource> m_source;
+    std::unique_ptr<RecordingView> m_view;
+    std::unique_ptr<DisplayGate> m_gate;
+    std::atomic<bool> m_parar{false};
+    std::atomic<int> m_tempo{0};
+};
+
+Q_DECLARE_METATYPE(TicketRow)
+
+MONITOR_TEST_MAIN(TstWalker)
+#include "tst_walker.moc"
