@@ -253,6 +253,24 @@ private Q_SLOTS:
             QCOMPARE(g.size(), expected.size());
     }
 
+    // On screen: showing records the size, the first activation maximises,
+    // and a resize by the window system scales the layout.
+    void shownWindowScalesOnResize()
+    {
+        TFrmPrincipal& w = *m_w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.RedimensionarAtivo);
+        QTRY_VERIFY(!w.PrimeiraAtivacao);
+        const QSize antes = w.frameGeometry().size();
+        const QRect mesa = w.LblUltMesa1->geometry();
+        w.showNormal();
+        const QSize moldura = w.frameGeometry().size() - w.size();
+        w.resize(antes * 2 - moldura);
+        QTRY_COMPARE(w.LarguraAnterior, antes.width() * 2);
+        QCOMPARE(w.LblUltMesa1->geometry(), QRect(mesa.x() * 2, mesa.y() * 2, mesa.width() * 2, mesa.height() * 2));
+    }
+
     void firstActivationMaximisesOnce()
     {
         TFrmPrincipal& w = *m_w;
