@@ -1,9 +1,108 @@
 #pragma once
-#include <QWidget>
+// The big display window of the waiting room: the office name, the ticket
+// being called, the desk, a clock with the blinking priority marker and the
+// three previous calls. The layout is designed for 800 x 600 and scaled to the
+// window's size.
 
-// The big display window of the waiting room.
+#include "display/ui/Label.h"
+#include "display/ui/Panel.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QTimer;
+
 class TFrmPrincipal : public QWidget {
     Q_OBJECT
 public:
     explicit TFrmPrincipal(QWidget* parent = nullptr);
+
+    // Panels and labels, in creation order.
+    TPanel* PnlSenhaChamadas = nullptr;
+    TPanel* Panel4 = nullptr;
+    TLabel* LblUltSenha3 = nullptr;
+    TLabel* lblpPreferencial3 = nullptr;
+    TLabel* LblUltMesa3 = nullptr;
+    TPanel* Panel5 = nullptr;
+    TLabel* Label3 = nullptr;
+    TLabel* LblUltSenha1 = nullptr;
+    TLabel* lblpPreferencial1 = nullptr;
+    TLabel* LblUltMesa1 = nullptr;
+    TPanel* Panel6 = nullptr;
+    TLabel* LblUltSenha2 = nullptr;
+    TLabel* lblpPreferencial2 = nullptr;
+    TLabel* LblUltMesa2 = nullptr;
+    TPanel* PnlNomeCartorio = nullptr;
+    TLabel* Label2 = nullptr;
+    TPanel* Panel7 = nullptr;
+    TPanel* PnlSenha = nullptr;
+    TPanel* Panel8 = nullptr;
+    TLabel* Label1 = nullptr;
+    TPanel* PnlNumeroSenha = nullptr;
+    TPanel* PnlPreferencial = nullptr;
+    TPanel* PnlMesa = nullptr;
+    TPanel* Panel3 = nullptr;
+    TLabel* LblLocal = nullptr;
+    TPanel* PnlNumeroMesa = nullptr;
+    TPanel* PnlHorario = nullptr;
+
+    QTimer* Timer1 = nullptr;
+    QMenu* PopupMenuConfig = nullptr;
+    QAction* ipodeSenhasChamadas1 = nullptr;
+
+    // Scaling state: the outer size at the previous resize, and whether a
+    // resize scales the controls.
+    int LarguraAnterior = 800;
+    int AlturaAnterior = 600;
+    bool RedimensionarAtivo = false;
+
+    bool PrimeiraAtivacao = true;
+
+    // Source of the local time shown by the clock; replaceable in tests.
+    std::function<QDateTime()> horaAtual;
+
+    // Captions by component name; unknown names read as empty and are ignored.
+    TControl* componente(const QString& componentName) const;
+    QString captionOf(const QString& componentName) const;
+    void setCaptionOf(const QString& componentName, const QString& text);
+    const QList<TControl*>& componentes() const { return m_componentes; }
+
+    // The window font's size in points (the design font is 8 points).
+    int tamanhoFonte() const { return m_tamanhoFonte; }
+    void setTamanhoFonte(int points);
+
+    void LimpaTodosLabelSenha();
+    void RedimensionaComponentes();
+
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormResize();
+    void FormCloseQuery(bool& canClose);
+    void Timer1Timer();
+    virtual void ipodeSenhasChamadas1Click();
+
+Q_SIGNALS:
+    // The "Configurações" item of the pop-up menu was chosen.
+    void configuracaoSolicitada();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CriaComponentes();
+    TPanel* novoPainel(QWidget* parent, const QString& name, TAlign align, const QRect& design);
+    TLabel* novoRotulo(QWidget* parent, const QString& name, const QRect& design, const QFont& font,
+                       const QColor& fontColor, const QString& caption, bool tamanhoFixo = false);
+    void setTamanhoExterno(int width, int height);
+
+    QList<TControl*> m_componentes;
+    int m_tamanhoFonte = 8;
 };

@@ -1,0 +1,168 @@
+#include "display/ui/Control.h"
+
+#include "display/ui/TextFit.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+TControl::TControl(QWidget* parent) : QWidget(parent)
+{
+    m_color = palette().color(QPalette::Button);
+    m_fontColor = palette().color(QPalette::WindowText);
+}
+
+void TControl::setCaption(const QString& text)
+{
+    if (text == m_caption)
+        return;
+    m_caption = text;
+    captionChanged();
+    update();
+}
+
+void TControl::setAlign(TAlign align)
+{
+    m_align = align;
+    if (parentWidget())
+        alignChildren(parentWidget());
+}
+
+QColor TControl::color() const
+{
+    if (!m_parentColor)
+        return m_color;
+    if (const auto* owner = qobject_cast<const TControl*>(parentWidget()))
+        return owner->color();
+    return parentWidget() ? parentWidget()->palette().color(QPalette::Window) : m_color;
+}
+
+void TControl::setColor(const QColor& color)
+{
+    m_color = color;
+    m_parentColor = false;
+    update();
+}
+
+void TControl::setParentColor(bool follow)
+{
+    m_parentColor = follow;
+    update();
+}
+
+void TControl::setFontColor(const QColor& color)
+{
+    m_fontColor = color;
+    update();
+}
+
+QFont TControl::displayFont() const
+{
+    const QRect box = textBox();
+    const QRect visible = visibleBox();
+    const QFont design = font();
+    const QString key = m_caption + QLatin1Char('\n') + design.toString() + QLatin1Char('\n')
+        + QString::number(box.x()) + QLatin1Char(',') + QString::number(box.y()) + QLatin1Char(',')
+        + QString::number(box.width()) + QLatin1Char(',') + QString::number(box.height()) + QLatin1Char(';')
+        + QString::number(visible.x()) + QLatin1Char(',') + QString::number(visible.y()) + QLatin1Char(',')
+        + QString::number(visible.width()) + QLatin1Char(',') + QString::number(visible.height());
+    if (key != m_fitKey) {
+        m_fitFont = textfit::fit(design, m_caption, box, visible, centred());
+        m_fitKey = key;
+    }
+    return m_fitFont;
+}
+
+QPoint TControl::textOrigin(const QFont& font) const
+{
+    return textfit::origin(font, m_caption, textBox(), visibleBox(), centred());
+}
+
+void TControl::paintCaption(QPainter& painter) const
+{
+    if (m_caption.isEmpty())
+        return;
+    const QFont font = displayFont();
+    painter.setFont(font);
+    painter.setPen(m_fontColor);
+    painter.drawText(textOrigin(font), m_caption);
+}
+
+void TControl::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    alignChildren(this);
+}
+
+void TControl::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_popupMenu) {
+        event->ignore();
+        return;
+    }
+    m_popupMenu->popup(event->globalPos());
+    event->accept();
+}
+
+void TControl::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        captionChanged();
+        update();
+    }
+}
+
+void TControl::realignTree(QWidget* container)
+{
+    alignChildren(container);
+    for (QObject* child : container->children()) {
+        if (auto* widget = qobject_cast<TControl*>(child))
+            realignTree(widget);
+    }
+}
+
+// Aligned children take their place in this order: top, bottom, left, right,
+// then client; within one kind, in creation order. Top and bottom span the
+// remaining width, left and right the remaining height, client what is left.
+void TControl::alignChildren(QWidget* container)
+{
+    QRect area = container->contentsRect();
+    const TAlign order[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient};
+    for (TAlign kind : order) {
+        for (QObject* object : container->children()) {
+            auto* child = qobject_cast<TControl*>(object);
+            if (!child || child->isHidden() || child->align() != kind)
+                continue;
+            QRect r = child->geometry();
+            switch (kind) {
+            case TAlign::alTop:
+                r = QRect(area.left(), area.top(), area.width(), r.height());
+                area.setTop(area.top() + r.height());
+                break;
+            case TAlign::alBottom:
+                r = QRect(area.left(), area.bottom() + 1 - r.height(), area.width(), r.height());
+                area.setBottom(area.bottom() - r.height());
+                break;
+            case TAlign::alLeft:
+                r = QRect(area.left(), area.top(), r.width(), area.height());
+                area.setLeft(area.left() + r.width());
+                break;
+            case TAlign::alRight:
+                r = QRect(area.right() + 1 - r.width(), area.top(), r.width(), area.height());
+                area.setRight(area.right() - r.width());
+                break;
+            case TAlign::alClient:
+                r = area;
+                break;
+            case TAlign::alNone:
+                break;
+            }
+            if (r.width() < 0)
+                r.setWidth(0);
+            if (r.height() < 0)
+                r.setHeight(0);
+            child->setGeometry(r);
+        }
+    }
+}

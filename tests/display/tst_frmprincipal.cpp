@@ -1,0 +1,404 @@
+#include "support/FakePlatform.h"
+#include "support/TestMain.h"
+
+#include "display/ui/FrmPrincipal.h"
+#include "display/ui/TextFit.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+const QStringList kOrdem = {
+    QStringLiteral("PnlSenhaChamadas"), QStringLiteral("Panel4"), QStringLiteral("LblUltSenha3"),
+    QStringLiteral("lblpPreferencial3"), QStringLiteral("LblUltMesa3"), QStringLiteral("Panel5"),
+    QStringLiteral("Label3"), QStringLiteral("LblUltSenha1"), QStringLiteral("lblpPreferencial1"),
+    QStringLiteral("LblUltMesa1"), QStringLiteral("Panel6"), QStringLiteral("LblUltSenha2"),
+    QStringLiteral("lblpPreferencial2"), QStringLiteral("LblUltMesa2"), QStringLiteral("PnlNomeCartorio"),
+    QStringLiteral("Label2"), QStringLiteral("Panel7"), QStringLiteral("PnlSenha"), QStringLiteral("Panel8"),
+    QStringLiteral("Label1"), QStringLiteral("PnlNumeroSenha"), QStringLiteral("PnlPreferencial"),
+    QStringLiteral("PnlMesa"), QStringLiteral("Panel3"), QStringLiteral("LblLocal"),
+    QStringLiteral("PnlNumeroMesa"), QStringLiteral("PnlHorario")};
+
+// Delivers a resize the way the window system would, also while hidden.
+void redimensiona(TFrmPrincipal& w, int width, int height)
+{
+    const QSize antes = w.size();
+    w.resize(width, height);
+    QResizeEvent evento(QSize(width, height), antes);
+    QCoreApplication::sendEvent(&w, &evento);
+}
+
+}
+
+class TstFrmPrincipal : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<TFrmPrincipal> m_w;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_platform = std::make_unique<FakePlatform>();
+        m_w = std::make_unique<TFrmPrincipal>();
+    }
+    void cleanup()
+    {
+        m_w.reset();
+        m_platform.reset();
+    }
+
+    void creationState()
+    {
+        TFrmPrincipal& w = *m_w;
+        QCOMPARE(w.objectName(), QStringLiteral("FrmPrincipal"));
+        QCOMPARE(w.frameGeometry().size(), QSize(800, 600));
+        QCOMPARE(w.LarguraAnterior, 800);
+        QCOMPARE(w.AlturaAnterior, 600);
+        QVERIFY(!w.RedimensionarAtivo);
+        QVERIFY(w.windowTitle().isEmpty());
+        QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(w.font().pixelSize(), 11);
+        QCOMPARE(w.tamanhoFonte(), 8);
+        QCOMPARE(w.Timer1->interval(), 1000);
+        QVERIFY(w.Timer1->isActive());
+        QStringList ordem;
+        for (TControl* c : w.componentes())
+            ordem << c->objectName();
+        QCOMPARE(ordem, kOrdem);
+    }
+
+    // Names, parents and alignment; at the design client size of 784 x 562
+    // the aligned panels and fixed labels sit exactly where designed.
+    void designLayout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<int>("align");
+        QTest::addColumn<QRect>("design");
+        QTest::addColumn<bool>("fullRect");
+        const int none = int(TAlign::alNone), top = int(TAlign::alTop), bottom = int(TAlign::alBottom),
+                  left = int(TAlign::alLeft), right = int(TAlign::alRight), client = int(TAlign::alClient);
+        const QString janela = QStringLiteral("FrmPrincipal");
+        auto row = [](const char* n, const QString& p, int a, QRect r, bool full) {
+            QTest::newRow(n) << QString::fromLatin1(n) << p << a << r << full;
+        };
+        row("PnlSenhaChamadas", janela, bottom, QRect(0, 354, 784, 208), true);
+        row("Panel4", QStringLiteral("PnlSenhaChamadas"), bottom, QRect(1, 157, 782, 50), true);
+        row("LblUltSenha3", QStringLiteral("Panel4"), none, QRect(28, 1, 146, 65), false);
+        row("lblpPreferencial3", QStringLiteral("Panel4"), none, QRect(181, 4, 256, 55), false);
+        row("LblUltMesa3", QStringLiteral("Panel4"), none, QRect(520, -1, 257, 55), true);
+        row("Panel5", QStringLiteral("PnlSenhaChamadas"), top, QRect(1, 1, 782, 106), true);
+        row("Label3", QStringLiteral("Panel5"), none, QRect(0, 0, 441, 48), false);
+        row("LblUltSenha1", QStringLiteral("Panel5"), none, QRect(28, 55, 146, 65), false);
+        row("lblpPreferencial1", QStringLiteral("Panel5"), none, QRect(180, 61, 256, 55), false);
+        row("LblUltMesa1", QStringLiteral("Panel5"), none, QRect(520, 51, 257, 55), true);
+        row("Panel6", QStringLiteral("PnlSenhaChamadas"), client, QRect(1, 107, 782, 50), true);
+        row("LblUltSenha2", QStringLiteral("Panel6"), none, QRect(28, 0, 146, 65), false);
+        row("lblpPreferencial2", QStringLiteral("Panel6"), none, QRect(180, 3, 256, 55), false);
+        row("LblUltMesa2", QStringLiteral("Panel6"), none, QRect(520, -1, 257, 49), true);
+        row("PnlNomeCartorio", janela, top, QRect(0, 0, 784, 41), true);
+        row("Label2", QStringLiteral("PnlNomeCartorio"), right, QRect(774, 1, 9, 39), true);
+        row("Panel7", janela, client, QRect(0, 41, 784, 313), true);
+        row("PnlSenha", QStringLiteral("Panel7"), left, QRect(1, 1, 516, 311), true);
+        row("Panel8", QStringLiteral("PnlSenha"), top, QRect(1, 1, 514, 64), true);
+        row("Label1", QStringLiteral("Panel8"), none, QRect(0, -1, 289, 78), false);
+        row("PnlNumeroSenha", QStringLiteral("PnlSenha"), client, QRect(1, 65, 514, 188), true);
+        row("PnlPreferencial", QStringLiteral("PnlSenha"), bottom, QRect(1, 253, 514, 57), true);
+        row("PnlMesa", QStringLiteral("Panel7"), client, QRect(517, 1, 266, 311), true);
+        row("Panel3", QStringLiteral("PnlMesa"), top, QRect(1, 1, 264, 64), true);
+        row("LblLocal", QStringLiteral("Panel3"), none, QRect(0, 0, 163, 61), false);
+        row("PnlNumeroMesa", QStringLiteral("PnlMesa"), client, QRect(1, 65, 264, 188), true);
+        row("PnlHorario", QStringLiteral("PnlMesa"), bottom, QRect(1, 253, 264, 57), true);
+    }
+    void designLayout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, parent);
+        QFETCH(int, align);
+        QFETCH(QRect, design);
+        QFETCH(bool, fullRect);
+        TFrmPrincipal& w = *m_w;
+        w.resize(784, 562);
+        TControl::realignTree(&w);
+        auto* c = w.findChild<TControl*>(name);
+        QVERIFY(c);
+        QCOMPARE(c, w.componente(name));
+        QCOMPARE(c->parentWidget()->objectName(), parent);
+        QCOMPARE(int(c->align()), align);
+        if (fullRect)
+            QCOMPARE(c->geometry(), design);
+        else
+            QCOMPARE(c->pos(), design.topLeft());
+    }
+
+    void designLooks()
+    {
+        TFrmPrincipal& w = *m_w;
+        QCOMPARE(w.PnlSenhaChamadas->color(), QColor(0xB9, 0xDC, 0xFF));
+        QCOMPARE(w.Panel4->color(), QColor(0xB9, 0xDC, 0xFF));
+        QCOMPARE(w.Panel6->color(), QColor(0x8A, 0xC5, 0xFF));
+        QCOMPARE(w.PnlNumeroSenha->color(), QColor(0x3E, 0x3E, 0xFF));
+        QCOMPARE(w.PnlNumeroMesa->color(), QColor(0x0A, 0xB1, 0xA0));
+        QCOMPARE(w.PnlPreferencial->fontColor(), QColor(0xFF, 0xFF, 0x00));
+        QCOMPARE(w.PnlNumeroSenha->font().pixelSize(), 200);
+        QVERIFY(w.PnlNumeroSenha->font().bold());
+        QCOMPARE(w.PnlNumeroSenha->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(w.Label3->caption(), QStringLiteral("  Últimas chamadas"));
+        QCOMPARE(w.Label1->caption(), QStringLiteral("   Senha"));
+        QCOMPARE(w.LblLocal->caption(), QStringLiteral(" Mesa"));
+        QCOMPARE(w.PnlNomeCartorio->caption(), QStringLiteral("Nome do Cartório"));
+        QCOMPARE(w.Label2->font().pixelSize(), 27);
+        QVERIFY(w.LblUltSenha1->transparent());
+        QVERIFY(!w.LblLocal->transparent());
+        QCOMPARE(w.PnlPreferencial->tag(), 0);
+    }
+
+    void clearsOnlyTheCallTexts()
+    {
+        TFrmPrincipal& w = *m_w;
+        for (const QString& name : kOrdem)
+            w.setCaptionOf(name, QStringLiteral("x"));
+        w.LimpaTodosLabelSenha();
+        const QStringList limpos = {
+            QStringLiteral("PnlNumeroSenha"), QStringLiteral("PnlNumeroMesa"), QStringLiteral("LblUltSenha1"),
+            QStringLiteral("LblUltMesa1"), QStringLiteral("LblUltSenha2"), QStringLiteral("LblUltMesa2"),
+            QStringLiteral("LblUltSenha3"), QStringLiteral("LblUltMesa3"), QStringLiteral("lblpPreferencial1"),
+            QStringLiteral("lblpPreferencial2"), QStringLiteral("lblpPreferencial3")};
+        for (const QString& name : kOrdem)
+            QCOMPARE(w.captionOf(name).isEmpty(), limpos.contains(name));
+    }
+
+    void firstResizeOnlyRecords()
+    {
+        TFrmPrincipal& w = *m_w;
+        const QRect antes = w.LblUltMesa1->geometry();
+        redimensiona(w, 1000, 700);
+        QCOMPARE(w.LblUltMesa1->geometry(), antes);
+        QVERIFY(w.RedimensionarAtivo);
+        QCOMPARE(w.LarguraAnterior, 1000);
+        QCOMPARE(w.AlturaAnterior, 700);
+    }
+
+    void doublingDoublesEveryControl()
+    {
+        TFrmPrincipal& w = *m_w;
+        w.RedimensionarAtivo = true;
+        QHash<QString, QRect> antes;
+        for (TControl* c : w.componentes())
+            antes[c->objectName()] = c->geometry();
+        redimensiona(w, 1600, 1200);
+        for (TControl* c : w.componentes()) {
+            const QRect a = antes[c->objectName()];
+            const QRect d = c->geometry();
+            switch (c->align()) {
+            case TAlign::alNone:
+                QCOMPARE(d, QRect(a.x() * 2, a.y() * 2, a.width() * 2, a.height() * 2));
+                break;
+            case TAlign::alTop:
+            case TAlign::alBottom:
+                QCOMPARE(d.height(), a.height() * 2);
+                break;
+            case TAlign::alLeft:
+            case TAlign::alRight:
+                QCOMPARE(d.width(), a.width() * 2);
+                break;
+            case TAlign::alClient:
+                break;
+            }
+        }
+        // Aligned panels still fill their parents.
+        QCOMPARE(w.PnlSenhaChamadas->geometry(), QRect(0, 1200 - 416, 1600, 416));
+        QCOMPARE(w.PnlNomeCartorio->geometry(), QRect(0, 0, 1600, 82));
+        QCOMPARE(w.Panel7->geometry(), QRect(0, 82, 1600, 1200 - 416 - 82));
+        QCOMPARE(w.PnlMesa->geometry().right(), w.Panel7->contentsRect().right());
+        QCOMPARE(w.tamanhoFonte(), 16);
+        QCOMPARE(w.LarguraAnterior, 1600);
+        QCOMPARE(w.AlturaAnterior, 1200);
+
+        // A later resize scales relative to the previous size.
+        redimensiona(w, 800, 600);
+        QCOMPARE(w.LblUltMesa3->geometry(), QRect(520, -1, 257, 55));
+        QCOMPARE(w.tamanhoFonte(), 8);
+    }
+
+    void oddSizeRoundsHalfToEven_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("LblUltMesa3") << QStringLiteral("LblUltMesa3") << QRect(780, -2, 386, 82);
+        QTest::newRow("LblUltMesa2") << QStringLiteral("LblUltMesa2") << QRect(780, -2, 386, 74);
+        QTest::newRow("LblUltMesa1") << QStringLiteral("LblUltMesa1") << QRect(780, 76, 386, 82);
+        QTest::newRow("lblpPreferencial3") << QStringLiteral("lblpPreferencial3") << QRect(272, 6, -1, -1);
+        QTest::newRow("lblpPreferencial2") << QStringLiteral("lblpPreferencial2") << QRect(270, 4, -1, -1);
+        QTest::newRow("LblUltSenha3") << QStringLiteral("LblUltSenha3") << QRect(42, 2, -1, -1);
+    }
+    void oddSizeRoundsHalfToEven()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, expected);
+        TFrmPrincipal& w = *m_w;
+        w.RedimensionarAtivo = true;
+        redimensiona(w, 1200, 900);
+        const QRect g = w.componente(name)->geometry();
+        QCOMPARE(g.topLeft(), expected.topLeft());
+        if (expected.width() >= 0)
+            QCOMPARE(g.size(), expected.size());
+    }
+
+    // On screen: showing records the size, the first activation maximises,
+    // and a resize by the window system scales the layout.
+    void shownWindowScalesOnResize()
+    {
+        TFrmPrincipal& w = *m_w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.RedimensionarAtivo);
+        QTRY_VERIFY(!w.PrimeiraAtivacao);
+        const QSize antes = w.frameGeometry().size();
+        const QRect mesa = w.LblUltMesa1->geometry();
+        w.showNormal();
+        const QSize moldura = w.frameGeometry().size() - w.size();
+        w.resize(antes * 2 - moldura);
+        QTRY_COMPARE(w.LarguraAnterior, antes.width() * 2);
+        QCOMPARE(w.LblUltMesa1->geometry(), QRect(mesa.x() * 2, mesa.y() * 2, mesa.width() * 2, mesa.height() * 2));
+    }
+
+    void firstActivationMaximisesOnce()
+    {
+        TFrmPrincipal& w = *m_w;
+        w.FormActivate();
+        QVERIFY(w.RedimensionarAtivo);
+        QVERIFY(w.windowState() & Qt::WindowMaximized);
+        QVERIFY(!w.PrimeiraAtivacao);
+        w.setWindowState(Qt::WindowNoState);
+        w.FormActivate();
+        QVERIFY(!(w.windowState() & Qt::WindowMaximized));
+    }
+
+    void clockUsesRegionalFormat_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("expected");
+        const QDateTime manha(QDate(2024, 3, 5), QTime(10, 4, 30));
+        const QDateTime noite(QDate(2024, 3, 5), QTime(22, 5, 7));
+        QTest::newRow("24h") << QStringLiteral("HH:mm:ss") << manha << QStringLiteral("10:04:30");
+        QTest::newRow("24h evening") << QStringLiteral("HH:mm:ss") << noite << QStringLiteral("22:05:07");
+        QTest::newRow("12h") << QStringLiteral("h:mm:ss AP") << noite << QStringLiteral("10:05:07 PM");
+        QTest::newRow("dots") << QStringLiteral("hh.mm.ss") << manha << QStringLiteral("10.04.30");
+    }
+    void clockUsesRegionalFormat()
+    {
+        QFETCH(QString, format);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, expected);
+        m_platform->regional.timeFormat = format;
+        m_w->horaAtual = [now] { return now; };
+        m_w->Timer1Timer();
+        QCOMPARE(m_w->PnlHorario->caption(), expected);
+    }
+
+    void markerBlinksWhileShown()
+    {
+        TFrmPrincipal& w = *m_w;
+        const QColor amarelo(0xFF, 0xFF, 0x00), verde(0x00, 0xFF, 0x00);
+        w.PnlPreferencial->setFontColor(Qt::red);
+        const QList<QColor> esperado = {amarelo, verde, amarelo, verde};
+        for (int i = 0; i < esperado.size(); ++i) {
+            w.Timer1Timer();
+            QCOMPARE(w.PnlPreferencial->fontColor(), esperado[i]);
+            QCOMPARE(w.PnlPreferencial->tag(), i % 2 == 0 ? 1 : 0);
+        }
+        w.Timer1Timer();
+        w.PnlPreferencial->setCaption(QString());
+        w.Timer1Timer();
+        w.Timer1Timer();
+        QCOMPARE(w.PnlPreferencial->fontColor(), amarelo);
+        QCOMPARE(w.PnlPreferencial->tag(), 1);
+    }
+
+    void onlyTheMarkOpensTheMenu()
+    {
+        TFrmPrincipal& w = *m_w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.PopupMenuConfig->actions().size(), 1);
+        QCOMPARE(w.ipodeSenhasChamadas1->text(), QStringLiteral("Configurações"));
+        for (TControl* c : w.componentes()) {
+            QContextMenuEvent evento(QContextMenuEvent::Mouse, QPoint(2, 2), c->mapToGlobal(QPoint(2, 2)));
+            QCoreApplication::sendEvent(c, &evento);
+            QCOMPARE(w.PopupMenuConfig->isVisible(), c == w.Label2);
+            w.PopupMenuConfig->hide();
+        }
+        QSignalSpy pedidos(&w, &TFrmPrincipal::configuracaoSolicitada);
+        w.ipodeSenhasChamadas1->trigger();
+        QCOMPARE(pedidos.size(), 1);
+    }
+
+    // Call texts too long for their design font are drawn smaller, whole.
+    void longTextsShowWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QSize>("window");
+        const QSize design(800, 600), small(640, 480);
+        for (const QSize& size : {design, small}) {
+            const QByteArray s = QByteArray::number(size.width());
+            QTest::newRow("PnlNumeroSenha " + s) << QStringLiteral("PnlNumeroSenha") << QStringLiteral("PREF-1234") << size;
+            QTest::newRow("PnlNumeroMesa " + s) << QStringLiteral("PnlNumeroMesa") << QStringLiteral("123") << size;
+            QTest::newRow("PnlPreferencial " + s) << QStringLiteral("PnlPreferencial") << QStringLiteral("PREFERENCIAL") << size;
+            QTest::newRow("LblUltSenha2 " + s) << QStringLiteral("LblUltSenha2") << QStringLiteral("PREFERENCIAL-99999") << size;
+            QTest::newRow("lblpPreferencial1 " + s) << QStringLiteral("lblpPreferencial1") << QStringLiteral("Preferencial Preferencial Preferencial") << size;
+            QTest::newRow("LblUltMesa3 " + s) << QStringLiteral("LblUltMesa3") << QStringLiteral("Guichê 12345") << size;
+            QTest::newRow("LblLocal " + s) << QStringLiteral("LblLocal") << QStringLiteral("Guichê Preferencial") << size;
+        }
+    }
+    void longTextsShowWhole()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QSize, window);
+        TFrmPrincipal& w = *m_w;
+        w.RedimensionarAtivo = true;
+        redimensiona(w, window.width(), window.height());
+        TControl* c = w.componente(name);
+        const QSize fixo = c->size();
+        auto* label = qobject_cast<TLabel*>(c);
+        c->setCaption(text);
+        if (label && !label->autoSize())
+            QCOMPARE(c->size(), fixo);
+        const QFont font = c->displayFont();
+        QVERIFY(font.pixelSize() < c->font().pixelSize());
+        const QFontMetrics fm(font);
+        const QRect contents = c->contentsRect();
+        QVERIFY(fm.horizontalAdvance(text) <= contents.width());
+        QVERIFY(c->geometry().right() <= c->parentWidget()->contentsRect().right());
+        // Every glyph lies inside what the parent shows of the control.
+        const QRect shown = c->rect().intersected(c->parentWidget()->contentsRect().translated(-c->pos()));
+        const bool centred = qobject_cast<TPanel*>(c) != nullptr;
+        const QRect ink = fm.tightBoundingRect(text).translated(textfit::origin(font, text, contents, shown, centred));
+        QVERIFY(shown.contains(ink));
+    }
+
+    void shortTextsKeepTheDesignFont()
+    {
+        TFrmPrincipal& w = *m_w;
+        w.setCaptionOf(QStringLiteral("PnlNumeroMesa"), QStringLiteral("7"));
+        w.setCaptionOf(QStringLiteral("LblUltMesa1"), QStringLiteral("7"));
+        w.setCaptionOf(QStringLiteral("LblUltSenha1"), QStringLiteral("F-7"));
+        QCOMPARE(w.PnlNumeroMesa->displayFont().pixelSize(), 200);
+        QCOMPARE(w.LblUltMesa1->displayFont().pixelSize(), 53);
+        QCOMPARE(w.LblUltSenha1->width(), QFontMetrics(w.LblUltSenha1->font()).horizontalAdvance(QStringLiteral("F-7")));
+    }
+};
+
+MONITOR_TEST_MAIN(TstFrmPrincipal)
+#include "tst_frmprincipal.moc"

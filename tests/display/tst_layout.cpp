@@ -1,0 +1,143 @@
+#include "support/TestMain.h"
+
+#include "display/ui/Label.h"
+#include "display/ui/Panel.h"
+#include "display/ui/Rounding.h"
+#include "display/ui/TextFit.h"
+
+#include <QFontMetrics>
+
+class TstLayout : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void roundsHalfToEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("0.5") << 0.5 << 0;
+        QTest::newRow("1.5") << 1.5 << 2;
+        QTest::newRow("2.5") << 2.5 << 2;
+        QTest::newRow("3.5") << 3.5 << 4;
+        QTest::newRow("-0.5") << -0.5 << 0;
+        QTest::newRow("-1.5") << -1.5 << -2;
+        QTest::newRow("-2.5") << -2.5 << -2;
+        QTest::newRow("2.4999") << 2.4999 << 2;
+        QTest::newRow("2.5001") << 2.5001 << 3;
+        QTest::newRow("-2.6") << -2.6 << -3;
+        QTest::newRow("whole") << 7.0 << 7;
+    }
+    void roundsHalfToEven()
+    {
+        QFETCH(double, value);
+        QFETCH(int, expected);
+        QCOMPARE(roundHalfEven(value), expected);
+    }
+
+    void scalesHalfToEven_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("num");
+        QTest::addColumn<int>("den");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("257*1.5 up to even") << 257 << 1200 << 800 << 386;
+        QTest::newRow("55*1.5 down to even") << 55 << 1200 << 800 << 82;
+        QTest::newRow("-1*1.5") << -1 << 1200 << 800 << -2;
+        QTest::newRow("-3*1.5") << -3 << 1200 << 800 << -4;
+        QTest::newRow("-1*0.5") << -1 << 1 << 2 << 0;
+        QTest::newRow("below half") << 9 << 1601 << 800 << 18;
+        QTest::newRow("above half") << 7 << 1031 << 800 << 9;
+        QTest::newRow("no overflow") << 2000000 << 2000000 << 1000000 << 4000000;
+    }
+    void scalesHalfToEven()
+    {
+        QFETCH(int, value);
+        QFETCH(int, num);
+        QFETCH(int, den);
+        QFETCH(int, expected);
+        QCOMPARE(scaleHalfEven(value, num, den), expected);
+    }
+
+    // Top, bottom, left and right take their strips in that order whatever
+    // the creation order; client takes what remains.
+    void alignsChildrenLikeTheDesign()
+    {
+        TPanel parent;
+        parent.resize(300, 200);
+        auto* client = new TPanel(&parent);
+        client->setAlign(TAlign::alClient);
+        auto* left = new TPanel(&parent);
+        left->setGeometry(50, 50, 40, 10);
+        left->setAlign(TAlign::alLeft);
+        auto* bottom = new TPanel(&parent);
+        bottom->setGeometry(0, 0, 10, 30);
+        bottom->setAlign(TAlign::alBottom);
+        auto* top = new TPanel(&parent);
+        top->setGeometry(0, 0, 10, 20);
+        top->setAlign(TAlign::alTop);
+        auto* right = new TLabel(&parent);
+        right->setAutoSize(false);
+        right->setGeometry(0, 0, 9, 5);
+        right->setAlign(TAlign::alRight);
+        auto* loose = new TLabel(&parent);
+        loose->setGeometry(7, 8, 20, 20);
+        TControl::realignTree(&parent);
+
+        QCOMPARE(top->geometry(), QRect(1, 1, 298, 20));
+        QCOMPARE(bottom->geometry(), QRect(1, 169, 298, 30));
+        QCOMPARE(left->geometry(), QRect(1, 21, 40, 148));
+        QCOMPARE(right->geometry(), QRect(290, 21, 9, 148));
+        QCOMPARE(client->geometry(), QRect(41, 21, 249, 148));
+        QCOMPARE(loose->pos(), QPoint(7, 8));
+
+        parent.resize(400, 100);
+        TControl::realignTree(&parent);
+        QCOMPARE(top->geometry(), QRect(1, 1, 398, 20));
+        QCOMPARE(bottom->geometry(), QRect(1, 69, 398, 30));
+        QCOMPARE(client->geometry(), QRect(41, 21, 349, 48));
+    }
+
+    void fitKeepsDesignFontWhenTextFits()
+    {
+        QFont design(QStringLiteral("Arial"));
+        design.setPixelSize(40);
+        const QRect box(0, 0, 400, 60);
+        QCOMPARE(textfit::fit(design, QStringLiteral("F-1"), box, box, true).pixelSize(), 40);
+        QCOMPARE(textfit::fit(design, QString(), QRect(0, 0, 1, 1), QRect(0, 0, 1, 1), true).pixelSize(), 40);
+    }
+
+    void fitShrinksUntilWholeTextShows_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<bool>("centred");
+        QTest::newRow("too wide, centred") << QStringLiteral("PREFERENCIAL 12345") << QRect(1, 1, 200, 80) << true;
+        QTest::newRow("too tall, centred") << QStringLiteral("F-9") << QRect(1, 1, 300, 20) << true;
+        QTest::newRow("too wide, top-left") << QStringLiteral("Guichê de atendimento") << QRect(0, 0, 120, 60) << false;
+    }
+    void fitShrinksUntilWholeTextShows()
+    {
+        QFETCH(QString, text);
+        QFETCH(QRect, box);
+        QFETCH(bool, centred);
+        QFont design(QStringLiteral("Arial"));
+        design.setPixelSize(60);
+        design.setBold(true);
+        const QFont font = textfit::fit(design, text, box, box, centred);
+        QVERIFY(font.pixelSize() < 60);
+        QVERIFY(font.pixelSize() > 1);
+        QCOMPARE(font.family(), design.family());
+        QVERIFY(font.bold());
+        const QFontMetrics fm(font);
+        QVERIFY(fm.horizontalAdvance(text) <= box.width());
+        const QRect ink = fm.tightBoundingRect(text).translated(textfit::origin(font, text, box, box, centred));
+        QVERIFY2(box.contains(ink), qPrintable(QStringLiteral("ink %1,%2 %3x%4")
+                                                   .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+        // One pixel larger would no longer fit: the font is as large as it can be.
+        QFont larger = font;
+        larger.setPixelSize(font.pixelSize() + 1);
+        QVERIFY(!textfit::fits(larger, text, box, box, centred));
+    }
+};
+
+MONITOR_TEST_MAIN(TstLayout)
+#include "tst_layout.moc"
