@@ -6,6 +6,7 @@
 
 #include "app/ui/Startup.h"
 #include "helperlib/GLibDll.h"
+#include "platform/LinuxServices.h"
 #include "platform/LinuxWindowRegistry.h"
 #include "support/Errors.h"
 #include "support/ProgramPaths.h"
@@ -108,6 +109,8 @@ private Q_SLOTS:
     void secondCopyIsRefused()
     {
         ProgramPaths::setExecutablePathForTesting(program());
+        platform::LinuxLibraryLoader loader;
+        platform::services().libraries = &loader;
         QString build;
         try {
             build = GLibDll::GetBuildInfo(QStringLiteral("BUILD"), program());
