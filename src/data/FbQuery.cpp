@@ -1,0 +1,487 @@
+// Statement execution for FbQuery over the client's DSQL calls: prepare,
+// bind the positional parameters, execute, fetch every row, free.
+
+#include "data/FbClient.h"
+#include "data/FbQueryIo.h"
+
+#include <ibase.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kFbDayOffset = 2400001;  // Julian day of 17 Nov 1858, day 0 of the client's dates
+
+QDate fromIscDate(ISC_DATE d)
+{
+    return QDate::fromJulianDay(qint64(d) + kFbDayOffset);
+}
+
+QTime fromIscTime(ISC_TIME t)
+{
+    return QTime::fromMSecsSinceStartOfDay(int(t / 10));
+}
+
+bool isMultiByte(int cs)
+{
+    return cs == 3 || cs == 4;
+}
+
+QString decodeText(const char* data, int length, int cs)
+{
+    if (isMultiByte(cs))
+        return QString::fromUtf8(data, length);
+    if (cs == 1 || cs == 21)
+        return QString::fromLatin1(data, length);
+    return fbDecodeCp1252(QByteArray(data, length));
+}
+
+QByteArray encodeText(const QString& text, int cs)
+{
+    if (isMultiByte(cs))
+        return text.toUtf8();
+    if (cs == 1 || cs == 21)
+        return text.toLatin1();
+    return fbEncodeCp1252(text);
+}
+
+class Sqlda {
+public:
+    explicit Sqlda(int n) { resize(n); }
+    void resize(int n)
+    {
+        m_mem.assign(XSQLDA_LENGTH(n), 0);
+        da()->version = SQLDA_VERSION1;
+        da()->sqln = short(n);
+    }
+    XSQLDA* da() { return reinterpret_cast<XSQLDA*>(m_mem.data()); }
+
+private:
+    std::vector<char> m_mem;
+};
+
+QByteArray readBlob(FbConnection& c, unsigned int* tr, ISC_QUAD* id)
+{
+    ISC_STATUS_ARRAY status;
+    isc_blob_handle blob = 0;
+    if (isc_open_blob2(status, c.dbHandle(), tr, &blob, id, 0, nullptr))
+        throw fbError(status);
+    QByteArray out;
+    char buffer[8192];
+    for (;;) {
+        unsigned short got = 0;
+        const ISC_STATUS rc = isc_get_segment(status, &blob, &got, sizeof buffer, buffer);
+        if (rc == 0 || rc == isc_segment) {
+            out.append(buffer, got);
+            continue;
+        }
+        if (rc == isc_segstr_eof)
+            break;
+        const EDatabaseError error = fbError(status);
+        isc_close_blob(status, &blob);
+        throw error;
+    }
+    isc_close_blob(status, &blob);
+    return out;
+}
+
+QVariant scaled(qint64 value, short scale)
+{
+    if (scale >= 0)
+        return QVariant(qlonglong(value));
+    return QVariant(double(value) / std::pow(10.0, -scale));
+}
+
+QVariant readColumn(FbConnection& c, unsigned int* tr, const XSQLVAR& v)
+{
+    if ((v.sqltype & 1) && *v.sqlind < 0)
+        return {};
+    const char* p = v.sqldata;
+    switch (v.sqltype & ~1) {
+    case SQL_TEXT: {
+        const int cs = v.sqlsubtype & 0xFF;
+        QString text = decodeText(p, v.sqllen, cs);
+        // A multi-byte charset pads CHAR(n) to its byte width; keep n characters.
+        if (isMultiByte(cs)) {
+            const int chars = v.sqllen / (cs == 4 ? 4 : 3);
+            while (text.size() > chars && text.endsWith(u' '))
+                text.chop(1);
+        }
+        return text;
+    }
+    case SQL_VARYING: {
+        short length;
+        std::memcpy(&length, p, sizeof length);
+        return decodeText(p + 2, length, v.sqlsubtype & 0xFF);
+    }
+    case SQL_SHORT: {
+        short x;
+        std::memcpy(&x, p, sizeof x);
+        return scaled(x, v.sqlscale);
+    }
+    case SQL_LONG: {
+        ISC_LONG x;
+        std::memcpy(&x, p, sizeof x);
+        return scaled(x, v.sqlscale);
+    }
+    case SQL_INT64: {
+        ISC_INT64 x;
+        std::memcpy(&x, p, sizeof x);
+        return scaled(x, v.sqlscale);
+    }
+    case SQL_FLOAT: {
+        float x;
+        std::memcpy(&x, p, sizeof x);
+        return double(x);
+    }
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT: {
+        double x;
+        std::memcpy(&x, p, sizeof x);
+        return x;
+    }
+    case SQL_TYPE_DATE: {
+        ISC_DATE d;
+        std::memcpy(&d, p, sizeof d);
+        return fromIscDate(d);
+    }
+    case SQL_TYPE_TIME: {
+        ISC_TIME t;
+        std::memcpy(&t, p, sizeof t);
+        return fromIscTime(t);
+    }
+    case SQL_TIMESTAMP: {
+        ISC_TIMESTAMP ts;
+        std::memcpy(&ts, p, sizeof ts);
+        return QDateTime(fromIscDate(ts.timestamp_date), fromIscTime(ts.timestamp_time));
+    }
+    case SQL_BOOLEAN:
+        return *p != 0;
+    case SQL_BLOB: {
+        ISC_QUAD id;
+        std::memcpy(&id, p, sizeof id);
+        const QByteArray bytes = readBlob(c, tr, &id);
+        if (v.sqlsubtype == 1)
+            return decodeText(bytes.constData(), bytes.size(), v.sqlscale & 0xFF);
+        return bytes;
+    }
+    default:
+        throw EDatabaseError(QStringLiteral("Unsupported column type %1").arg(v.sqltype));
+    }
+}
+
+// One prepared statement with its bound input and output buffers.
+class Statement {
+public:
+    Statement(FbConnection& c, unsigned int* tr) : m_conn(c), m_tr(tr), m_out(16), m_in(4) {}
+    ~Statement()
+    {
+        if (m_handle) {
+            ISC_STATUS_ARRAY status;
+            isc_dsql_free_statement(status, &m_handle, DSQL_drop);
+        }
+    }
+
+    void prepare(const QString& sql)
+    {
+        ISC_STATUS_ARRAY status;
+        if (isc_dsql_allocate_statement(status, m_conn.dbHandle(), &m_handle))
+            throw fbError(status);
+        const QByteArray text = encodeText(sql, m_conn.clientCharSetId());
+        const unsigned short length = text.size() > 65535 ? 0 : static_cast<unsigned short>(text.size());
+        if (isc_dsql_prepare(status, m_tr, &m_handle, length, text.constData(), 3, m_out.da()))
+            throw fbError(status);
+        if (m_out.da()->sqld > m_out.da()->sqln) {
+            m_out.resize(m_out.da()->sqld);
+            if (isc_dsql_describe(status, &m_handle, 1, m_out.da()))
+                throw fbError(status);
+        }
+        allocateOutput();
+        m_type = statementType();
+    }
+
+    void bind(const QStringList& names, const FbValues& values)
+    {
+        ISC_STATUS_ARRAY status;
+        if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
+            throw fbError(status);
+        if (m_in.da()->sqld > m_in.da()->sqln) {
+            m_in.resize(m_in.da()->sqld);
+            if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
+                throw fbError(status);
+        }
+        const int count = m_in.da()->sqld;
+        if (count != names.size())
+            throw EDatabaseError(QStringLiteral("Parameter count mismatch"));
+        m_inData.resize(count);
+        m_inInd.assign(count, 0);
+        for (int i = 0; i < count; ++i)
+            bindOne(m_in.da()->sqlvar[i], i, names[i], values);
+    }
+
+    int type() const { return m_type; }
+    bool hasOutput() { return m_out.da()->sqld > 0; }
+    XSQLDA* inDa() { return m_in.da()->sqld ? m_in.da() : nullptr; }
+
+    void execute()
+    {
+        ISC_STATUS_ARRAY status;
+        const bool procedureWithOutput = m_type == isc_info_sql_stmt_exec_procedure && hasOutput();
+        const ISC_STATUS rc = procedureWithOutput
+            ? isc_dsql_execute2(status, m_tr, &m_handle, 1, inDa(), m_out.da())
+            : isc_dsql_execute(status, m_tr, &m_handle, 1, inDa());
+        if (rc)
+            throw fbError(status);
+    }
+
+    bool fetch()
+    {
+        ISC_STATUS_ARRAY status;
+        const ISC_STATUS rc = isc_dsql_fetch(status, &m_handle, 1, m_out.da());
+        if (rc == 100)
+            return false;
+        if (rc)
+            throw fbError(status);
+        return true;
+    }
+
+    QStringList columnNames()
+    {
+        QStringList names;
+        for (int i = 0; i < m_out.da()->sqld; ++i) {
+            const XSQLVAR& v = m_out.da()->sqlvar[i];
+            names.append(QString::fromUtf8(v.aliasname, v.aliasname_length));
+        }
+        return names;
+    }
+
+    QVector<QVariant> row()
+    {
+        QVector<QVariant> values;
+        values.reserve(m_out.da()->sqld);
+        for (int i = 0; i < m_out.da()->sqld; ++i)
+            values.append(readColumn(m_conn, m_tr, m_out.da()->sqlvar[i]));
+        return values;
+    }
+
+    int affectedRows()
+    {
+        const char items[] = {isc_info_sql_records};
+        char buffer[128] = {};
+        ISC_STATUS_ARRAY status;
+        if (isc_dsql_sql_info(status, &m_handle, sizeof items, items, sizeof buffer, buffer))
+            throw fbError(status);
+        if (buffer[0] != isc_info_sql_records)
+            return 0;
+        long inserted = 0, updated = 0, deleted = 0;
+        for (int pos = 3; pos + 3 <= int(sizeof buffer) && buffer[pos] != isc_info_end;) {
+            const char item = buffer[pos];
+            const short length = short(isc_vax_integer(buffer + pos + 1, 2));
+            const long value = isc_vax_integer(buffer + pos + 3, length);
+            if (item == isc_info_req_insert_count)
+                inserted = value;
+            else if (item == isc_info_req_update_count)
+                updated = value;
+            else if (item == isc_info_req_delete_count)
+                deleted = value;
+            pos += 3 + length;
+        }
+        switch (m_type) {
+        case isc_info_sql_stmt_insert:
+            return int(inserted);
+        case isc_info_sql_stmt_update:
+            return int(updated);
+        case isc_info_sql_stmt_delete:
+            return int(deleted);
+        default:
+            return int(inserted + updated + deleted);
+        }
+    }
+
+private:
+    int statementType()
+    {
+        const char items[] = {isc_info_sql_stmt_type};
+        char buffer[16] = {};
+        ISC_STATUS_ARRAY status;
+        if (isc_dsql_sql_info(status, &m_handle, sizeof items, items, sizeof buffer, buffer))
+            throw fbError(status);
+        const short length = short(isc_vax_integer(buffer + 1, 2));
+        return int(isc_vax_integer(buffer + 3, length));
+    }
+
+    void allocateOutput()
+    {
+        const int count = m_out.da()->sqld;
+        m_outData.resize(count);
+        m_outInd.assign(count, 0);
+        for (int i = 0; i < count; ++i) {
+            XSQLVAR& v = m_out.da()->sqlvar[i];
+            int size = v.sqllen;
+            if ((v.sqltype & ~1) == SQL_VARYING)
+                size += 2;
+            m_outData[i] = QByteArray(qMax(size, 1), '\0');
+            v.sqldata = m_outData[i].data();
+            v.sqlind = &m_outInd[i];
+        }
+    }
+
+    void bindOne(XSQLVAR& v, int i, const QString& name, const FbValues& values)
+    {
+        const QVariant* found = nullptr;
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            if (it.key().compare(name, Qt::CaseInsensitive) == 0) {
+                found = &it.value();
+                break;
+            }
+        }
+        if (!found)
+            throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(name));
+        const QVariant& value = *found;
+        v.sqlind = &m_inInd[i];
+        QByteArray& data = m_inData[i];
+
+        if (value.isNull()) {
+            v.sqltype = short((v.sqltype & ~1) | 1);
+            m_inInd[i] = -1;
+            data = QByteArray(qMax(int(v.sqllen) + 2, 8), '\0');
+            v.sqldata = data.data();
+            return;
+        }
+        const int described = v.sqltype & ~1;
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort: {
+            const ISC_INT64 x = value.toLongLong();
+            data = QByteArray(reinterpret_cast<const char*>(&x), sizeof x);
+            v.sqltype = SQL_INT64 | 1;
+            v.sqllen = sizeof x;
+            v.sqlscale = 0;
+            break;
+        }
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double x = value.toDouble();
+            data = QByteArray(reinterpret_cast<const char*>(&x), sizeof x);
+            v.sqltype = SQL_DOUBLE | 1;
+            v.sqllen = sizeof x;
+            v.sqlscale = 0;
+            break;
+        }
+        case QMetaType::Bool: {
+            const char x = value.toBool() ? 1 : 0;
+            data = QByteArray(1, x);
+            v.sqltype = SQL_BOOLEAN | 1;
+            v.sqllen = 1;
+            v.sqlscale = 0;
+            break;
+        }
+        case QMetaType::QDate: {
+            const ISC_DATE x = ISC_DATE(value.toDate().toJulianDay() - kFbDayOffset);
+            data = QByteArray(reinterpret_cast<const char*>(&x), sizeof x);
+            v.sqltype = SQL_TYPE_DATE | 1;
+            v.sqllen = sizeof x;
+            v.sqlscale = 0;
+            break;
+        }
+        case QMetaType::QDateTime: {
+            const QDateTime dt = value.toDateTime();
+            ISC_TIMESTAMP x;
+            x.timestamp_date = ISC_DATE(dt.date().toJulianDay() - kFbDayOffset);
+            x.timestamp_time = ISC_TIME(dt.time().msecsSinceStartOfDay()) * 10;
+            data = QByteArray(reinterpret_cast<const char*>(&x), sizeof x);
+            v.sqltype = SQL_TIMESTAMP | 1;
+            v.sqllen = sizeof x;
+            v.sqlscale = 0;
+            break;
+        }
+        default: {
+            const bool textColumn = described == SQL_TEXT || described == SQL_VARYING;
+            const int cs = textColumn ? (v.sqlsubtype & 0xFF) : m_conn.clientCharSetId();
+            data = encodeText(value.toString(), cs);
+            v.sqltype = SQL_TEXT | 1;
+            v.sqllen = short(data.size());
+            v.sqlsubtype = short(cs);
+            v.sqlscale = 0;
+            break;
+        }
+        }
+        // An empty text still needs a valid data pointer.
+        data.reserve(data.size() + 1);
+        v.sqldata = data.data();
+    }
+
+    FbConnection& m_conn;
+    unsigned int* m_tr;
+    isc_stmt_handle m_handle = 0;
+    int m_type = 0;
+    Sqlda m_out;
+    Sqlda m_in;
+    std::vector<QByteArray> m_outData;
+    std::vector<short> m_outInd;
+    std::vector<QByteArray> m_inData;
+    std::vector<short> m_inInd;
+};
+
+}  // namespace
+
+void FbQuery::open(const QString& sql, const FbValues& values)
+{
+    FbConnection::Guard guard(m_conn);
+    close();
+    if (!m_conn.isOpen())
+        m_conn.open();
+    QStringList names;
+    const QString translated = fbTranslateParams(sql, &names);
+
+    FbAutoTransaction transaction(m_conn);
+    QStringList columns;
+    QVector<QVector<QVariant>> rows;
+    {
+        Statement statement(m_conn, transaction.handle());
+        statement.prepare(translated);
+        statement.bind(names, values);
+        columns = statement.columnNames();
+        const int type = statement.type();
+        statement.execute();
+        if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
+            while (statement.fetch())
+                rows.append(statement.row());
+        } else if (type == isc_info_sql_stmt_exec_procedure && statement.hasOutput()) {
+            rows.append(statement.row());
+        }
+    }
+    transaction.commit();
+
+    m_names = columns;
+    m_rows = rows;
+    m_pos = 0;
+    m_active = true;
+}
+
+int FbQuery::exec(const QString& sql, const FbValues& values)
+{
+    FbConnection::Guard guard(m_conn);
+    close();
+    if (!m_conn.isOpen())
+        m_conn.open();
+    QStringList names;
+    const QString translated = fbTranslateParams(sql, &names);
+
+    FbAutoTransaction transaction(m_conn);
+    int affected = 0;
+    {
+        Statement statement(m_conn, transaction.handle());
+        statement.prepare(translated);
+        statement.bind(names, values);
+        statement.execute();
+        affected = statement.affectedRows();
+    }
+    transaction.commit();
+    return affected;
+}
