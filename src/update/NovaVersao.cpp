@@ -1,0 +1,81 @@
+#include "update/NovaVersao.h"
+
+#include "config/ProfileFile.h"
+#include "helperlib/GLibDll.h"
+#include "platform/Platform.h"
+#include "support/ProgramPaths.h"
+#include "support/Termination.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace NovaVersao {
+
+namespace {
+
+// Trims blanks and control characters at both ends.
+QString trimControl(const QString& text)
+{
+    int begin = 0;
+    int end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+QString newsFilePath(const QString& executablePath)
+{
+    const QFileInfo exe(executablePath);
+    QString name = exe.fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0)
+        name.truncate(dot);
+    return exe.absolutePath() + QStringLiteral("/Novidades") + name + QStringLiteral(".INI");
+}
+
+QString updaterPath(const QString& serverDir)
+{
+    return serverDir + QStringLiteral("/AtualizaVarlo.exe");
+}
+
+QString updaterCommandLine(const QString& serverDir, const QString& executablePath, const QString& caption)
+{
+    return updaterPath(serverDir) + QLatin1Char(' ') + executablePath + QLatin1Char(' ') + serverDir
+        + QLatin1Char('/') + QFileInfo(executablePath).fileName() + QStringLiteral(" TFrmPrincipal ")
+        + caption;
+}
+
+void verifica(const QString& releasedRaw, const QString& build, const QString& caption,
+              const QString& serverDir, bool& encerrarSistema)
+{
+    const QString released = trimControl(releasedRaw);
+    if (released.isEmpty())
+        return;
+    if (!ExisteAtualizacao(released, build))
+        return;
+
+    const QString newsFile = newsFilePath(ProgramPaths::executablePath());
+    QFile::remove(newsFile);
+    if (!QFileInfo::exists(updaterPath(serverDir))) {
+        platform::services().boxes->show(
+            QStringLiteral("A versão atual do sistema está desatualizada.\r"
+                           "Porém, o programa de atualização (ATUALIZAVARLO.Exe) não foi localizado no SERVIDOR.\r"
+                           "Não será possível atualizar/executar o sistema agora.\r"
+                           "Contate o suporte técnico para resolver o problema."),
+            QStringLiteral("VARLO"), platform::BoxWarning);
+        requestTermination();
+        return;
+    }
+    encerrarSistema = true;
+    platform::services().launcher->runDetached(
+        updaterCommandLine(serverDir, ProgramPaths::executablePath(), caption), platform::Launcher::ShowMinimized);
+    QFile::remove(newsFile);
+    ProfileFile(newsFile).writeString(QStringLiteral("Novidades"), QStringLiteral("Versao"), released);
+    requestTermination();
+}
+
+} // namespace NovaVersao
