@@ -73,8 +73,17 @@ public:
 private:
     static QString templateDir(bool demo)
     {
-        static QString dirs[2];
-        QString& dir = dirs[demo ? 1 : 0];
+        // Made once per test process, removed at its end.
+        static struct Templates {
+            QString dir[2];
+            ~Templates()
+            {
+                for (const QString& d : dir)
+                    if (!d.isEmpty())
+                        QDir(d).removeRecursively();
+            }
+        } templates;
+        QString& dir = templates.dir[demo ? 1 : 0];
         if (!dir.isEmpty())
             return dir;
         const QString path = QStringLiteral("%1/dmtpl-%2-%3")
