@@ -179,7 +179,10 @@ void TFDMCadastro::aoDispararTmrVarlo()
 void TFDMCadastro::TmrVarloTimer()
 {
     if (LocalClock::today() != DataDoDia.get()) {
-        SincronizaDataHora();
+        // Before a connection was made (start-up failed and its message box is
+        // still open) there is no server to ask, and no error to pile up.
+        if (InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro)
+            SincronizaDataHora();
         DataDoDia.set(LocalClock::today());
     }
     VerificaTempoInativo();

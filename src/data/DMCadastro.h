@@ -8,9 +8,9 @@
 #include "data/InfoConexao.h"
 
 #include <QDate>
-#include <QPointer>
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <atomic>
 #include <memory>

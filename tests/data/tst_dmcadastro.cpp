@@ -374,14 +374,34 @@ private Q_SLOTS:
 
     void timerErrorLeavesDateAndInterval()
     {
-        // No connection: the clock query fails, the date stays, the interval too.
+        DM_REQUIRE_SERVER();
+        DmTestDb db;
         FakePlatform fake;
         ProgramFolder folder;
+        folder.writeSection(db.office());
         TFDMCadastro dm;
+        QVERIFY(InfoConexaoAtual->ConectadoCadastro);
+        // The link to the server is gone: the clock query fails.
+        dm.SQLConnectionVARLO->close();
+        dm.SQLConnectionVARLO->setParams(DmTestDb::params(QStringLiteral("127.0.0.1/1:/nowhere/CARTORIO.FDB")));
         DataDoDia.set(QDate(2020, 1, 1));
-        QVERIFY_THROWS_EXCEPTION(Exception, dm.TmrVarloTimer());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, dm.TmrVarloTimer());
         QCOMPARE(DataDoDia.get(), QDate(2020, 1, 1));
         QCOMPARE(dm.TmrVarlo.interval(), 5000);
+    }
+
+    void timerBeforeAnyConnection()
+    {
+        FakePlatform fake;
+        ProgramFolder folder; // no dbxconnections.ini: start-up failed
+        TFDMCadastro dm;
+        fake.boxes.shown.clear();
+        fixToday(QDate(2031, 7, 14));
+        dm.TmrVarloTimer();
+        QVERIFY(fake.clock.sets.isEmpty());
+        QVERIFY(!dm.SQLConnectionVARLO->isOpen());
+        QCOMPARE(DataDoDia.get(), QDate(2031, 7, 14));
+        QCOMPARE(dm.TmrVarlo.interval(), 60000);
     }
 
     void inactivity_data()
