@@ -1,0 +1,211 @@
+#include "data/DMCadastro.h"
+
+#include "data/ConnectionDefinition.h"
+#include "data/DMConnectionUser.h"
+#include "data/FbClient.h"
+#include "data/Parametros.h"
+#include "platform/Platform.h"
+#include "support/FinalizaProcesso.h"
+#include "support/LimiteInatividade.h"
+#include "support/LocalClock.h"
+#include "support/ManipulaExcecoes.h"
+#include "support/ProgramPaths.h"
+#include "support/SplashStatus.h"
+#include "support/Termination.h"
+
+ReferenceDate DataDoDia;
+QDateTime UltimaAtividade;
+TTransactionDesc TransacaoGlobal;
+
+namespace {
+
+const char* const kFormatoDataInvalido =
+    "Formato de data inválido.\r"
+    "A janela de configuração será aberta, você deve seguir as instruções abaixo?\r"
+    "1. Clique no botão Personalizar.\r"
+    "2. Na nova janela, clique na aba Data e ajuste o formato para dd/MM/aaaa.\r"
+    "\r"
+    "Caso a janela de configuração não apareça na sua tela, acesse o Painel de Controle\r"
+    "do Windows e clique em Opções Regionais e de idioma e configure a data conforme\r"
+    "as instruções acima.";
+
+void splashServidor(const QString& text)
+{
+    if (FrmSplash)
+        FrmSplash->setServidor(text);
+}
+
+void splashExecutando(const QString& text)
+{
+    if (FrmSplash)
+        FrmSplash->setExecutando(text);
+}
+
+void splashPasso(SplashStatus::Step step, int imageIndex)
+{
+    if (FrmSplash)
+        FrmSplash->setStepPicture(step, imageIndex);
+}
+
+// Dates must come out as dd/mm/yyyy: ten characters, no dashes.
+bool formatoDataValido()
+{
+    const QString hoje = LocalClock::today().toString(platform::services().regional->shortDateFormat());
+    return hoje.length() == 10 && !hoje.contains(QLatin1Char('-'));
+}
+
+} // namespace
+
+TFDMCadastro::TFDMCadastro(QObject* owner)
+    : QObject(owner), SQLConnectionVARLO(std::make_shared<FbConnection>())
+{
+    TmrVarlo.setInterval(5000);
+    connect(&TmrVarlo, &QTimer::timeout, this, &TFDMCadastro::aoDispararTmrVarlo);
+    TmrVarlo.start();
+    DataModuleCreate();
+}
+
+TFDMCadastro::~TFDMCadastro()
+{
+    DataModuleDestroy();
+}
+
+void TFDMCadastro::DataModuleCreate()
+{
+    if (!formatoDataValido()) {
+        auto& s = platform::services();
+        s.boxes->show(QString::fromUtf8(kFormatoDataInvalido), QStringLiteral("VARLO"), platform::BoxPlain);
+        s.regional->openRegionalSettings();
+        requestTermination();
+        return;
+    }
+
+    try {
+        splashServidor(QStringLiteral("Iniciando sistema..."));
+        TransacaoGlobal.TransactionID = 1;
+        UltimaAtividade = LocalClock::now();
+        AbreConexao();
+        splashExecutando(QStringLiteral("Conexão ao Banco VARLO concluída..."));
+        splashPasso(SplashStatus::Conectando, 1);
+        splashServidor(QStringLiteral("Carregando configurações..."));
+        InfoConexaoAtual->ConectadoCadastro = true;
+        SincronizaDataHora();
+        splashPasso(SplashStatus::Configuracao, 3);
+    } catch (const std::exception& e) {
+        // Once connected, a later failure (clock, splash) does not stop the start.
+        if (SQLConnectionVARLO->isOpen())
+            return;
+        const auto* ours = dynamic_cast<const Exception*>(&e);
+        const QString message = ours ? ours->message() : QString::fromLocal8Bit(e.what());
+        const QString className = ours ? ours->className() : QStringLiteral("Exception");
+        platform::services().boxes->show(
+            QStringLiteral("Não foi possível estabelecer conexão com o Servidor de Banco de Dados.\rErro: ")
+                + message + QStringLiteral("\r") + QStringLiteral("Classe: ") + className,
+            QStringLiteral("VARLO"), platform::BoxWarning);
+        requestTermination();
+    }
+}
+
+void TFDMCadastro::DataModuleDestroy()
+{
+    TmrVarlo.stop();
+    SQLConnectionVARLO->close();
+    if (InfoConexaoAtual == m_infoConexao.get())
+        InfoConexaoAtual = nullptr;
+    m_infoConexao.reset();
+}
+
+void TFDMCadastro::AbreConexao()
+{
+    FbConnection::Guard guard(*SQLConnectionVARLO);
+    SQLConnectionVARLOBeforeConnect();
+    SQLConnectionVARLO->open();
+}
+
+void TFDMCadastro::SQLConnectionVARLOBeforeConnect()
+{
+    if (ConexaoPreparada)
+        return;
+    splashExecutando(QStringLiteral("Carregando configurações Banco de Dados..."));
+    SQLConnectionVARLO->close();
+    SQLConnectionVARLO->setParams({});
+    const ConnectionParams params =
+        ConnectionDefinition::parametrosConexao(ConnectionDefinition::caminhoPadrao());
+    SQLConnectionVARLO->setParams(params);
+    splashExecutando(QStringLiteral("Carregando informações da conexão..."));
+    m_infoConexao = std::make_unique<TInfoConexao>();
+    InfoConexaoAtual = m_infoConexao.get();
+    InfoConexaoAtual->CarregaInformacoes(params);
+    splashServidor(QStringLiteral("Conectando-se ao servidor: ") + InfoConexaoAtual->BancoDados);
+    ConexaoPreparada = true;
+}
+
+QString TFDMCadastro::NomeCartorio()
+{
+    FbConnection::Guard guard(*SQLConnectionVARLO);
+    FbQuery query(*SQLConnectionVARLO);
+    query.open(QStringLiteral("SELECT CT.*, CD.CIDADE, CD.ESTADO, CD.CODIBGE\n"
+                              "FROM CARTORIO CT LEFT JOIN CIDADE CD\n"
+                              "   ON (CT.CODCIDADE = CD.CODCIDADE)\n"
+                              "ORDER BY NOME"));
+    return query.isEmpty() ? QString() : query.fieldByName(QStringLiteral("NOME")).asString();
+}
+
+QString TFDMCadastro::VersaoLiberada(const QString& coluna)
+{
+    FbConnection::Guard guard(*SQLConnectionVARLO);
+    FbQuery query(*SQLConnectionVARLO);
+    query.open(QStringLiteral("SELECT ") + coluna + QStringLiteral(" FROM VERSAOBD"));
+    return query.isEmpty() ? QString() : query.field(0).asString();
+}
+
+void TFDMCadastro::CarregaParametros()
+{
+    if (!InfoConexaoAtual)
+        return;
+    ::CarregaParametros(InfoConexaoAtual->Parametro, *SQLConnectionVARLO);
+}
+
+void TFDMCadastro::aoDispararTmrVarlo()
+{
+    // Errors would otherwise unwind through the event loop.
+    try {
+        TmrVarloTimer();
+    } catch (const std::exception& e) {
+        ManipulaExcecoes(e);
+    }
+}
+
+void TFDMCadastro::TmrVarloTimer()
+{
+    if (LocalClock::today() != DataDoDia.get()) {
+        // Before a connection was made (start-up failed and its message box is
+        // still open) there is no server to ask, and no error to pile up.
+        if (InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro)
+            SincronizaDataHora();
+        DataDoDia.set(LocalClock::today());
+    }
+    VerificaTempoInativo();
+    TmrVarlo.setInterval(60000);
+}
+
+void TFDMCadastro::SincronizaDataHora()
+{
+    FbConnection::Guard guard(*SQLConnectionVARLO);
+    FbQuery query(*SQLConnectionVARLO);
+    query.open(QStringLiteral("SELECT CURRENT_TIMESTAMP AS DATA_HORA FROM RDB$DATABASE"));
+    const QDateTime servidor = query.fieldByName(QStringLiteral("DATA_HORA")).asDateTime();
+    const QTime hora = servidor.time();
+    const QDateTime local(servidor.date(), QTime(hora.hour(), hora.minute(), hora.second()), Qt::LocalTime);
+    // A refusal (no privilege) changes nothing and is not reported.
+    platform::services().clock->setLocalTime(local);
+}
+
+void TFDMCadastro::VerificaTempoInativo()
+{
+    if (!FDMConnectionUser || !UltimaAtividade.isValid())
+        return;
+    const int minutos = limiteInatividadeMinutos(FDMConnectionUser->TempoLimiteLogout());
+    if (UltimaAtividade.addSecs(qint64(minutos) * 60) < LocalClock::now())
+        FinalizaProcesso(ProgramPaths::executableName());
+}

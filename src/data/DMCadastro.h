@@ -1,0 +1,87 @@
+#pragma once
+// The office data module: the connection to the office database on which every
+// query of the program runs, its start-up (date-format check, connection
+// information, connect with progress on the splash, clock from the server) and
+// the housekeeping timer.
+
+#include "data/DMConnectionUser.h"
+#include "data/InfoConexao.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+class FbConnection;
+
+// The date of the tickets shown; read by the call walker without a lock.
+class ReferenceDate {
+public:
+    QDate get() const { return QDate::fromJulianDay(m_day.load()); }
+    void set(const QDate& d) { m_day.store(d.isValid() ? d.toJulianDay() : 0); }
+
+private:
+    std::atomic<qint64> m_day{0};
+};
+extern ReferenceDate DataDoDia;
+
+// Last message taken by the application's loop (window thread only).
+extern QDateTime UltimaAtividade;
+
+// Shared by every explicit write transaction: add 1 to the number, set read
+// committed, start unless one is active, execute, commit.
+struct TTransactionDesc {
+    quint32 TransactionID = 0;
+    enum { ReadCommitted } IsolationLevel = ReadCommitted;
+};
+extern TTransactionDesc TransacaoGlobal;
+
+class TFDMCadastro : public QObject {
+    Q_OBJECT
+public:
+    // Runs DataModuleCreate, which reports its own failures and requests the
+    // application's termination; it never throws. Afterwards
+    // InfoConexaoAtual->ConectadoCadastro tells whether start-up may go on.
+    explicit TFDMCadastro(QObject* owner = nullptr);
+    ~TFDMCadastro() override; // runs DataModuleDestroy
+
+    // Shared with the call walker; every use holds FbConnection::Guard.
+    std::shared_ptr<FbConnection> SQLConnectionVARLO;
+    QTimer TmrVarlo;
+    bool ConexaoPreparada = false;
+
+    // The user data module, for the inactivity check; set by the display window.
+    QPointer<TFDMConnectionUser> FDMConnectionUser;
+
+    // Opens SQLConnectionVARLO, preparing it from dbxconnections.ini at the
+    // first connect only.
+    void AbreConexao();
+
+    bool MesmaVersao_Exe_Banco();
+    // Defined with the updater hand-off.
+    void VerificaNovaVersao(const QString& coluna, const QString& build, const QString& caption,
+                            bool& encerrarSistema);
+    // The released version of this program, column `coluna` of VERSAOBD
+    // (first row; empty when null or absent).
+    QString VersaoLiberada(const QString& coluna);
+    // The office name: NOME of the first CARTORIO row in name order, empty when none.
+    QString NomeCartorio();
+    // Loads InfoConexaoAtual->Parametro from the office database.
+    void CarregaParametros();
+
+    // The timer's work; errors propagate (the timer hands them to ManipulaExcecoes).
+    void TmrVarloTimer();
+    void SincronizaDataHora();
+    void VerificaTempoInativo();
+
+private:
+    void DataModuleCreate();
+    void DataModuleDestroy();
+    void SQLConnectionVARLOBeforeConnect();
+    void aoDispararTmrVarlo();
+
+    std::unique_ptr<TInfoConexao> m_infoConexao;
+};

@@ -1,0 +1,106 @@
+#include "update/VersaoBanco.h"
+
+#include "data/DMCadastro.h"
+#include "data/FbClient.h"
+#include "platform/Platform.h"
+#include "support/LocalClock.h"
+#include "support/SplashStatus.h"
+
+namespace {
+
+void splashServidor(const QString& text)
+{
+    if (FrmSplash)
+        FrmSplash->setServidor(text);
+}
+
+void splashExecutando(const QString& text)
+{
+    if (FrmSplash)
+        FrmSplash->setExecutando(text);
+}
+
+QString formatoData(const QDate& d)
+{
+    return d.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+const QString kFalhaAtualizacao = QStringLiteral("ATENÇÃO !  Não foi possível atualizar data atual.");
+
+// Moves DATAATUAL of the row read to `novaData`, only while the row still
+// holds the values read: a row changed meanwhile by another program is left
+// as it is (the write counts as not applied).
+void atualizaDataAtual(FbConnection& conexao, const FbQuery& lida, const QDate& novaData)
+{
+    splashExecutando(QStringLiteral("Ajustando Data e Hora último acesso..."));
+    ++TransacaoGlobal.TransactionID;
+    TransacaoGlobal.IsolationLevel = TTransactionDesc::ReadCommitted;
+    // No row means there is no VERSAOBANCO to store the date with.
+    if (lida.isEmpty())
+        throw Exception(kFalhaAtualizacao);
+    const QDate antiga = lida.fieldByName(QStringLiteral("DATAATUAL")).asDate();
+    FbValues valores{{QStringLiteral("NOVA"), novaData},
+                     {QStringLiteral("VB"), lida.fieldByName(QStringLiteral("VERSAOBANCO")).asString()}};
+    QString sql = QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = :NOVA WHERE VERSAOBANCO = :VB AND ");
+    if (antiga.isValid()) {
+        sql += QStringLiteral("DATAATUAL = :OLD");
+        valores.insert(QStringLiteral("OLD"), antiga);
+    } else {
+        sql += QStringLiteral("DATAATUAL IS NULL");
+    }
+    if (!conexao.inTransaction())
+        conexao.startTransaction();
+    conexao.exec(sql, valores);
+    conexao.commit();
+}
+
+} // namespace
+
+bool MesmaVersaoExeBanco(FbConnection& conexao)
+{
+    FbConnection::Guard guard(conexao);
+    splashServidor(QStringLiteral("Verificando atualizações..."));
+    splashExecutando(QStringLiteral("Verificando versões..."));
+
+    FbQuery versao(conexao);
+    versao.open(QStringLiteral("SELECT VERSAOBANCO, DATAATUAL\nFROM VERSAOBD"));
+    const QDate hoje = LocalClock::today();
+    DataDoDia.set(hoje);
+    bool resultado = true;
+
+    const QDate dataAtual = versao.fieldByName(QStringLiteral("DATAATUAL")).asDate();
+    if (dataAtual.isValid() && dataAtual > hoje) {
+        platform::services().boxes->show(
+            QStringLiteral("Verifique a data do servidor.\rÚltima data de acesso ao sistema: ") + formatoData(dataAtual)
+                + QStringLiteral("\r") + QStringLiteral("Data atual do servidor: ") + formatoData(hoje),
+            QStringLiteral("VARLO"), platform::BoxWarning);
+        resultado = false;
+    } else if (!dataAtual.isValid() || dataAtual < hoje) {
+        try {
+            atualizaDataAtual(conexao, versao, hoje);
+        } catch (const std::exception&) {
+            if (conexao.inTransaction()) {
+                try {
+                    conexao.rollback();
+                } catch (const std::exception&) {
+                    // The failure to report is the one that led here.
+                }
+            }
+            throw Exception(kFalhaAtualizacao);
+        }
+    }
+
+    if (FrmSplash)
+        FrmSplash->setStepPicture(SplashStatus::Atualizacao, 7);
+    versao.close();
+    splashServidor(QStringLiteral("Iniciando login..."));
+    if (FrmSplash)
+        FrmSplash->setStepPicture(SplashStatus::Login, 9);
+    splashExecutando(QStringLiteral("Criando formulário de login..."));
+    return resultado;
+}
+
+bool TFDMCadastro::MesmaVersao_Exe_Banco()
+{
+    return MesmaVersaoExeBanco(*SQLConnectionVARLO);
+}

@@ -1,0 +1,161 @@
+#include "data/DMCadastro.h"
+#include "data/DmTestDb.h"
+#include "data/FakeSplash.h"
+#include "data/FbClient.h"
+#include "support/FakePlatform.h"
+#include "support/LocalClock.h"
+#include "support/TestMain.h"
+#include "update/VersaoBanco.h"
+
+namespace {
+const QDate kHoje(2031, 5, 20);
+const QStringList kFinal{"P:3:7", "S:Iniciando login...", "P:4:9", "E:Criando formulário de login..."};
+const QString kFalha = QStringLiteral("ATENÇÃO !  Não foi possível atualizar data atual.");
+}
+
+class TstVersaoBanco : public QObject {
+    Q_OBJECT
+
+    static QVariant storedDate(const DmTestDb& db)
+    {
+        return DmTestDb::value(db.office(), QStringLiteral("SELECT DATAATUAL FROM VERSAOBD"));
+    }
+    static void setStored(const DmTestDb& db, const QDate& d)
+    {
+        DmTestDb::exec(db.office(), QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = :D"),
+                       {{QStringLiteral("D"), d.isValid() ? QVariant(d) : QVariant()}});
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        LocalClock::setSourceForTesting([] { return QDateTime(kHoje, QTime(8, 30)); });
+        DataDoDia.set(QDate());
+    }
+    void cleanup() { LocalClock::setSourceForTesting({}); }
+
+    void dates_data()
+    {
+        QTest::addColumn<QDate>("stored");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QDate>("after");
+        QTest::addColumn<bool>("writes");
+        QTest::newRow("today") << kHoje << true << kHoje << false;
+        QTest::newRow("null") << QDate() << true << kHoje << true;
+        QTest::newRow("yesterday") << kHoje.addDays(-1) << true << kHoje << true;
+        QTest::newRow("last year") << kHoje.addYears(-1) << true << kHoje << true;
+        QTest::newRow("tomorrow") << kHoje.addDays(1) << false << kHoje.addDays(1) << false;
+    }
+    void dates()
+    {
+        QFETCH(QDate, stored);
+        QFETCH(bool, result);
+        QFETCH(QDate, after);
+        QFETCH(bool, writes);
+        DM_REQUIRE_SERVER();
+        DmTestDb db;
+        setStored(db, stored);
+        FakePlatform fake;
+        FakeSplash splash;
+        FbConnection c(DmTestDb::params(db.office()));
+        const quint32 before = TransacaoGlobal.TransactionID;
+
+        QCOMPARE(MesmaVersaoExeBanco(c), result);
+        QCOMPARE(DataDoDia.get(), kHoje);
+        QCOMPARE(storedDate(db).toDate(), after);
+        QCOMPARE(TransacaoGlobal.TransactionID, before + (writes ? 1 : 0));
+        QVERIFY(!c.inTransaction());
+
+        QStringList expected{"S:Verificando atualizações...", "E:Verificando versões..."};
+        if (writes)
+            expected << "E:Ajustando Data e Hora último acesso...";
+        QCOMPARE(splash.events, expected + kFinal);
+        if (result) {
+            QVERIFY(fake.boxes.shown.isEmpty());
+        } else {
+            QCOMPARE(fake.boxes.shown.size(), 1);
+            QCOMPARE(fake.boxes.shown[0].text,
+                     QStringLiteral("Verifique a data do servidor.\rÚltima data de acesso ao sistema: 21/05/2031\r"
+                                    "Data atual do servidor: 20/05/2031"));
+            QCOMPARE(fake.boxes.shown[0].title, QStringLiteral("VARLO"));
+            QCOMPARE(fake.boxes.shown[0].style, 48);
+        }
+    }
+
+    void noRow()
+    {
+        DM_REQUIRE_SERVER();
+        DmTestDb db;
+        DmTestDb::exec(db.office(), QStringLiteral("DELETE FROM VERSAOBD"));
+        FakePlatform fake;
+        FakeSplash splash;
+        FbConnection c(DmTestDb::params(db.office()));
+        try {
+            MesmaVersaoExeBanco(c);
+            QFAIL("no exception");
+        } catch (const Exception& e) {
+            QCOMPARE(e.message(), kFalha);
+            QCOMPARE(e.className(), QStringLiteral("Exception"));
+        }
+        QVERIFY(!c.inTransaction());
+        // The failing write shows neither the login texts nor the lit update picture.
+        QCOMPARE(splash.events.last(), QStringLiteral("E:Ajustando Data e Hora último acesso..."));
+        QCOMPARE(DmTestDb::value(db.office(), QStringLiteral("SELECT COUNT(*) FROM VERSAOBD")).toInt(), 0);
+    }
+
+    void concurrentChangeIsLeftAlone_data()
+    {
+        QTest::addColumn<QDate>("stored");
+        QTest::newRow("from null") << QDate();
+        QTest::newRow("from yesterday") << kHoje.addDays(-1);
+    }
+    void concurrentChangeIsLeftAlone()
+    {
+        QFETCH(QDate, stored);
+        DM_REQUIRE_SERVER();
+        DmTestDb db;
+        setStored(db, stored);
+        FakePlatform fake;
+        FakeSplash splash;
+        // Another program moves the date between this step's read and its write.
+        const QDate theirs = kHoje.addDays(-3);
+        splash.onExecutando = [&](const QString& text) {
+            if (text.startsWith(QLatin1String("Ajustando")))
+                setStored(db, theirs);
+        };
+        FbConnection c(DmTestDb::params(db.office()));
+        QVERIFY(MesmaVersaoExeBanco(c));
+        QCOMPARE(storedDate(db).toDate(), theirs);
+        QVERIFY(!c.inTransaction());
+        QCOMPARE(splash.events.mid(splash.events.size() - kFinal.size()), kFinal);
+    }
+
+    void readErrorGoesOutUnchanged()
+    {
+        DM_REQUIRE_SERVER();
+        DmTestDb db;
+        DmTestDb::exec(db.office(), QStringLiteral("DROP TABLE VERSAOBD"));
+        FakePlatform fake;
+        FbConnection c(DmTestDb::params(db.office()));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, MesmaVersaoExeBanco(c));
+    }
+
+    void throughTheDataModule()
+    {
+        DM_REQUIRE_SERVER();
+        DmTestDb db;
+        FakePlatform fake;
+        ProgramFolder folder;
+        folder.writeSection(db.office());
+        TFDMCadastro dm;
+        QVERIFY(InfoConexaoAtual->ConectadoCadastro);
+        QVERIFY(dm.MesmaVersao_Exe_Banco());
+        QCOMPARE(storedDate(db).toDate(), kHoje);
+        QCOMPARE(dm.VersaoLiberada(QStringLiteral("VERSAO_MSN")), QStringLiteral("1.0.0.1"));
+        DmTestDb::exec(db.office(), QStringLiteral("UPDATE VERSAOBD SET VERSAO_MSN = NULL"));
+        QCOMPARE(dm.VersaoLiberada(QStringLiteral("VERSAO_MSN")), QString());
+    }
+};
+
+MONITOR_TEST_MAIN(TstVersaoBanco)
+#include "tst_versaobanco.moc"
