@@ -46,7 +46,7 @@ private Q_SLOTS:
     void init()
     {
         m_platform = std::make_unique<FakePlatform>();
-        m_w = std::make_unique<TFrmPrincipal>();
+        m_w = std::make_unique<TFrmPrincipal>(nullptr, TFrmPrincipal::SemBancos);
     }
     void cleanup()
     {

@@ -3,6 +3,7 @@
 #include "display/ui/Rounding.h"
 #include "platform/Platform.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QResizeEvent>
@@ -14,9 +15,10 @@ const QColor kAmarelo(0xFF, 0xFF, 0x00);
 const QColor kVerde(0x00, 0xFF, 0x00);
 }
 
-TFrmPrincipal::TFrmPrincipal(QWidget* parent)
+TFrmPrincipal::TFrmPrincipal(QWidget* parent, Inicio inicio)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_inicio(inicio)
 {
     setObjectName(QStringLiteral("FrmPrincipal"));
     horaAtual = [] { return QDateTime::currentDateTime(); };
@@ -43,33 +45,6 @@ TFrmPrincipal::TFrmPrincipal(QWidget* parent)
     FormCreate();
 }
 
-// Creation handler. The database start-up joins here; the tail below sets the
-// reference size, blanks the call texts and gives the window its outer size.
-void TFrmPrincipal::FormCreate()
-{
-    LarguraAnterior = 800;
-    AlturaAnterior = 600;
-    LimpaTodosLabelSenha();
-    RedimensionarAtivo = false;
-    setTamanhoExterno(800, 600);
-}
-
-// Show handler; the first-show set-up joins here.
-void TFrmPrincipal::FormShow()
-{
-}
-
-// Activation handler. The first activation lets resizes scale the layout and
-// maximises the window.
-void TFrmPrincipal::FormActivate()
-{
-    if (!PrimeiraAtivacao)
-        return;
-    PrimeiraAtivacao = false;
-    RedimensionarAtivo = true;
-    setWindowState(windowState() | Qt::WindowMaximized);
-}
-
 void TFrmPrincipal::FormResize()
 {
     if (RedimensionarAtivo)
@@ -78,11 +53,6 @@ void TFrmPrincipal::FormResize()
     const QSize externo = frameGeometry().size();
     LarguraAnterior = externo.width();
     AlturaAnterior = externo.height();
-}
-
-void TFrmPrincipal::FormCloseQuery(bool& canClose)
-{
-    canClose = true;
 }
 
 // Scales every panel and label from the previous outer size to the current
@@ -142,11 +112,6 @@ void TFrmPrincipal::Timer1Timer()
     }
 }
 
-void TFrmPrincipal::ipodeSenhasChamadas1Click()
-{
-    Q_EMIT configuracaoSolicitada();
-}
-
 TControl* TFrmPrincipal::componente(const QString& componentName) const
 {
     for (TControl* c : m_componentes) {
@@ -176,10 +141,17 @@ void TFrmPrincipal::setTamanhoExterno(int width, int height)
     TControl::realignTree(this);
 }
 
+// Activation runs the window's handler the first time and whenever the window
+// takes the focus back from another window of the program (the configuration
+// dialog, a message box); switching to and from other programs does not.
 bool TFrmPrincipal::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowDeactivate)
+        m_ativacaoInterna = QApplication::activeWindow() != nullptr;
+    if (event->type() == QEvent::WindowActivate && (PrimeiraAtivacao || m_ativacaoInterna)) {
+        m_ativacaoInterna = false;
         FormActivate();
+    }
     return QWidget::event(event);
 }
 

@@ -4,22 +4,36 @@
 // three previous calls. The layout is designed for 800 x 600 and scaled to the
 // window's size.
 
+#include "config/MonitorSettings.h"
+#include "display/DisplayView.h"
 #include "display/ui/Label.h"
 #include "display/ui/Panel.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QWidget>
+#include <QPointer>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QTimer;
+class DisplayGate;
+class FbTicketSource;
+class TFDMCadastro;
+class TFDMConnectionUser;
+class WalkerControl;
 
-class TFrmPrincipal : public QWidget {
+class TFrmPrincipal : public QWidget, public DisplayView {
     Q_OBJECT
 public:
-    explicit TFrmPrincipal(QWidget* parent = nullptr);
+    // SemBancos builds the window alone, without the database start-up.
+    enum Inicio { ComBancos, SemBancos };
+    explicit TFrmPrincipal(QWidget* parent = nullptr, Inicio inicio = ComBancos);
+    ~TFrmPrincipal() override;
 
     // Panels and labels, in creation order.
     TPanel* PnlSenhaChamadas = nullptr;
@@ -60,7 +74,20 @@ public:
     int AlturaAnterior = 600;
     bool RedimensionarAtivo = false;
 
+    // Data modules, owned by the window; the user module goes first.
+    TFDMCadastro* FDMCadastro = nullptr;
+    TFDMConnectionUser* FDMConnectionUser = nullptr;
+
+    TConfigMonitor Configuracao;
+    bool EncerrarSistema = false;   // start-up failed or an update hand-off is under way
+    bool PrimeiraExibicao = true;
     bool PrimeiraAtivacao = true;
+    std::atomic<bool> PararChamadas{false}; // stop request for the call walker
+
+    // The configuration dialog, created at start-up; shown modally from the menu.
+    QPointer<QDialog> FrmConfigMonitor;
+    // Runs the dialog; returns its modal result. Replaceable in tests.
+    std::function<int()> mostraConfiguracao;
 
     // Source of the local time shown by the clock; replaceable in tests.
     std::function<QDateTime()> horaAtual;
@@ -85,6 +112,18 @@ public:
     void FormCloseQuery(bool& canClose);
     void Timer1Timer();
     virtual void ipodeSenhasChamadas1Click();
+    static void ProcessaMsg();
+
+    // The walker's control and the statement it runs (after the first show).
+    WalkerControl* controleChamadas() const { return m_walkers; }
+    QString consultaSenhas() const;
+
+    // What the call walker changes, on the window thread.
+    void setPreferencialCaption(const QString& text) override;
+    void setLocalCaption(const QString& text) override;
+    void setScreenTexts(const ScreenTexts& texts) override;
+    int outerWidth() const override;
+    bool repetirSom() const override;
 
 Q_SIGNALS:
     // The "Configurações" item of the pop-up menu was chosen.
@@ -102,7 +141,18 @@ private:
     TLabel* novoRotulo(QWidget* parent, const QString& name, const QRect& design, const QFont& font,
                        const QColor& fontColor, const QString& caption, bool tamanhoFixo = false);
     void setTamanhoExterno(int width, int height);
+    void criaModulos();
+    void preparaChamadas();
+    void iniciaChamadas();
+    void encerraChamadas();
+    bool conectado() const;
 
     QList<TControl*> m_componentes;
     int m_tamanhoFonte = 8;
+    Inicio m_inicio = ComBancos;
+    DisplayGate* m_gate = nullptr;
+    WalkerControl* m_walkers = nullptr;
+    std::shared_ptr<FbTicketSource> m_senhas;
+    std::shared_ptr<std::atomic<int>> m_tempoSenha;
+    bool m_ativacaoInterna = false; // the last deactivation went to another window of ours
 };

@@ -1,0 +1,247 @@
+// The display window's lifecycle: the database start-up at creation, the
+// first-show set-up, the first activation, the call walker, the pop-up menu
+// and the end of the program.
+
+#include "display/ui/FrmPrincipal.h"
+
+#include "app/ui/MonitorApplication.h"
+#include "data/DMCadastro.h"
+#include "data/DMConnectionUser.h"
+#include "data/FbClient.h"
+#include "display/DisplayGate.h"
+#include "display/FbTicketSource.h"
+#include "display/WalkerControl.h"
+#include "platform/Platform.h"
+#include "support/LocalClock.h"
+#include "support/ManipulaExcecoes.h"
+#include "support/Termination.h"
+
+#include <QApplication>
+#include <QDialog>
+
+namespace {
+
+void mostraFalhaDeConexao(const Exception& falha)
+{
+    const QString banco = InfoConexaoAtual ? InfoConexaoAtual->BancoDados : QString();
+    platform::services().boxes->show(
+        QStringLiteral("Erro ao se conectar em:\r") + banco + QStringLiteral("\r")
+            + QStringLiteral("Verifique se o caminho é válido e o Servidor está ativo.") + QStringLiteral("\r\r")
+            + QStringLiteral("Erro: ") + falha.message() + QStringLiteral("\r") + QStringLiteral("Classe: ")
+            + falha.className(),
+        QStringLiteral("VARLO"), platform::BoxError);
+}
+
+} // namespace
+
+TFrmPrincipal::~TFrmPrincipal()
+{
+    encerraChamadas();
+    // The user data module goes before the office data module, which closes the
+    // connection and frees the connection information.
+    delete FDMConnectionUser;
+    delete FDMCadastro;
+}
+
+// A window built without the database start-up counts as connected: it shows
+// and scales like the program's, with no data and no walker.
+bool TFrmPrincipal::conectado() const
+{
+    return m_inicio == SemBancos || (InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro);
+}
+
+void TFrmPrincipal::FormCreate()
+{
+    Configuracao = TConfigMonitor();
+    PrimeiraExibicao = true;
+    EncerrarSistema = false;
+    PrimeiraAtivacao = true;
+    PararChamadas = false;
+    bool prossegue = true;
+
+    if (m_inicio == ComBancos) {
+        try {
+            MonitorApplication::setExceptionHandler([](const Exception& e) { ManipulaExcecoes(e); });
+            criaModulos();
+            if (conectado()) {
+                TAplicacao& aplicacao = InfoConexaoAtual->Aplicacao;
+                aplicacao.Sistema = QStringLiteral("CARTÓRIO");
+                aplicacao.Titulo = QStringLiteral("Monitor Senha [ ") + aplicacao.Build + QStringLiteral(" ]");
+                aplicacao.Modulo = QStringLiteral("MONITOR SENHA");
+                setWindowTitle(aplicacao.Titulo);
+                FDMConnectionUser = new TFDMConnectionUser(*FDMCadastro, this);
+                FDMCadastro->FDMConnectionUser = FDMConnectionUser;
+                try {
+                    FDMConnectionUser->DataModuleCreate();
+                } catch (const Exception& e) {
+                    ManipulaExcecoes(e);
+                }
+                if (InfoConexaoAtual->ConectadoUsuario) {
+                    prossegue = FDMCadastro->MesmaVersao_Exe_Banco();
+                    MonitorApplication::setMessageHook(&TFrmPrincipal::ProcessaMsg);
+                }
+            }
+        } catch (const Exception& e) {
+            mostraFalhaDeConexao(e);
+            prossegue = false;
+        }
+    }
+
+    if (!prossegue) {
+        requestTermination();
+        EncerrarSistema = true;
+        return;
+    }
+    UltimaAtividade = LocalClock::now();
+    LarguraAnterior = 800;
+    AlturaAnterior = 600;
+    LimpaTodosLabelSenha();
+    RedimensionarAtivo = false;
+    setTamanhoExterno(800, 600);
+}
+
+void TFrmPrincipal::criaModulos()
+{
+    FDMCadastro = new TFDMCadastro(this);
+    if (!conectado())
+        return;
+    m_senhas = std::make_shared<FbTicketSource>(FDMCadastro->SQLConnectionVARLO);
+}
+
+void TFrmPrincipal::FormShow()
+{
+    if (m_inicio == SemBancos || !conectado())
+        return;
+    if (!PrimeiraExibicao) {
+        EncerrarSistema = true;
+        requestTermination();
+        return;
+    }
+    PrimeiraExibicao = false;
+    PnlNomeCartorio->setCaption(FDMCadastro->NomeCartorio());
+    FDMCadastro->CarregaParametros();
+    Configuracao.RepetirSom = MonitorSettings::RetornaRepetirSom() == QLatin1String("S");
+    Configuracao.TiposSenha = MonitorSettings::RetornaTiposSenha();
+    if (!Configuracao.TiposSenha.isEmpty())
+        m_senhas->setSql(ticketQuerySql(Configuracao.TiposSenha));
+    preparaChamadas();
+}
+
+void TFrmPrincipal::FormActivate()
+{
+    if (!conectado())
+        return;
+    if (PrimeiraAtivacao) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        repaint();
+        if (EncerrarSistema)
+            close();
+        else if (FDMCadastro)
+            FDMCadastro->VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), InfoConexaoAtual->Aplicacao.Build,
+                                            windowTitle(), EncerrarSistema);
+        PrimeiraAtivacao = false;
+        QApplication::restoreOverrideCursor();
+        if (!EncerrarSistema) {
+            RedimensionarAtivo = true;
+            setWindowState(windowState() | Qt::WindowMaximized);
+        }
+    }
+    repaint();
+    QCoreApplication::processEvents();
+    iniciaChamadas();
+}
+
+void TFrmPrincipal::FormCloseQuery(bool& canClose)
+{
+    PararChamadas = true;
+    canClose = true;
+}
+
+void TFrmPrincipal::ipodeSenhasChamadas1Click()
+{
+    Q_EMIT configuracaoSolicitada();
+    PararChamadas = true;
+    const int resultado = mostraConfiguracao ? mostraConfiguracao()
+                          : FrmConfigMonitor ? FrmConfigMonitor->exec()
+                                             : int(QDialog::Rejected);
+    if (resultado == QDialog::Rejected) {
+        PararChamadas = false;
+        // The window becomes active again; a walker runs from here on.
+        iniciaChamadas();
+    }
+}
+
+// Every message the application's own loop takes renews the last-activity time.
+void TFrmPrincipal::ProcessaMsg()
+{
+    UltimaAtividade = LocalClock::now();
+}
+
+QString TFrmPrincipal::consultaSenhas() const
+{
+    return m_senhas ? m_senhas->sql() : QString();
+}
+
+// The walker's wiring, once the per-call time and the statement are known.
+void TFrmPrincipal::preparaChamadas()
+{
+    m_tempoSenha = std::make_shared<std::atomic<int>>(InfoConexaoAtual->Parametro.TEMPOSENHA);
+    m_gate = new DisplayGate(*this, this);
+    WalkerSetup setup;
+    setup.source = m_senhas;
+    setup.display = m_gate->link();
+    setup.pararChamadas = &PararChamadas;
+    setup.dataDoDia = [] { return DataDoDia.get(); };
+    setup.tempoSenha = [tempo = m_tempoSenha] { return tempo->load(); };
+    m_walkers = new WalkerControl(setup, this);
+}
+
+void TFrmPrincipal::iniciaChamadas()
+{
+    if (m_walkers && !PararChamadas)
+        m_walkers->startWalker();
+}
+
+// After this no walker touches the window or the connection again.
+void TFrmPrincipal::encerraChamadas()
+{
+    PararChamadas = true;
+    if (m_gate)
+        m_gate->close();
+    if (m_senhas)
+        m_senhas->retire();
+}
+
+void TFrmPrincipal::setPreferencialCaption(const QString& text)
+{
+    PnlPreferencial->setCaption(text);
+}
+
+void TFrmPrincipal::setLocalCaption(const QString& text)
+{
+    LblLocal->setCaption(text);
+}
+
+void TFrmPrincipal::setScreenTexts(const ScreenTexts& texts)
+{
+    PnlNumeroSenha->setCaption(texts.NumeroSenha);
+    PnlNumeroMesa->setCaption(texts.NumeroMesa);
+    TLabel* const senhas[] = {LblUltSenha1, LblUltSenha2, LblUltSenha3};
+    TLabel* const mesas[] = {LblUltMesa1, LblUltMesa2, LblUltMesa3};
+    TLabel* const preferenciais[] = {lblpPreferencial1, lblpPreferencial2, lblpPreferencial3};
+    for (int i = 0; i < 3; ++i) {
+        senhas[i]->setCaption(texts.Linhas[i].Senha);
+        mesas[i]->setCaption(texts.Linhas[i].Mesa);
+        preferenciais[i]->setCaption(texts.Linhas[i].Preferencial);
+    }
+}
+
+int TFrmPrincipal::outerWidth() const
+{
+    return frameGeometry().width();
+}
+
+bool TFrmPrincipal::repetirSom() const
+{
+    return Configuracao.RepetirSom;
+}
