@@ -18,6 +18,12 @@ TFrmConfigMonitor* FrmConfigMonitor = nullptr;
 const QString TFrmConfigMonitor::SqlConsAtendTipo =
     QStringLiteral("SELECT *\nFROM ATEND_TIPO\n\nORDER BY CODATEND_TIPO");
 
+// The resources sit in a static library and are registered only on request.
+static void carregaImagens()
+{
+    Q_INIT_RESOURCE(assets);
+}
+
 namespace {
 
 // Each line keeps its row's code and letter, so that the save never has to
@@ -26,12 +32,6 @@ constexpr int CodigoRole = Qt::UserRole;
 constexpr int SiglaRole = Qt::UserRole + 1;
 
 const QString Titulo = QStringLiteral("VARLO");
-
-// The resources sit in a static library and are registered only on request.
-void carregaImagens()
-{
-    Q_INIT_RESOURCE(assets);
-}
 
 QPushButton* novoBotao(QWidget* parent, const QString& name, const QString& caption, const QString& image,
                        const QRect& geometry)
