@@ -145,6 +145,9 @@ private Q_SLOTS:
         QCOMPARE(m_dialog->size(), QSize(413, 293));
         QCOMPARE(m_dialog->pos(), QPoint(505, 273));
         QCOMPARE(m_dialog->font().pixelSize(), 11);
+        QCOMPARE(m_dialog->palette().color(QPalette::Window), m_dialog->palette().color(QPalette::Button));
+        // Whatever font stands in for the design font, the long caption is not cut.
+        QVERIFY(m_dialog->ChkBxSom->sizeHint().width() <= m_dialog->ChkBxSom->width());
         QCOMPARE(m_dialog->ChkLstBxTipoAtendimento->parentWidget(), m_dialog->GroupBox1);
         QVERIFY(!m_dialog->ChkLstBxTipoAtendimento->isSortingEnabled());
         for (QPushButton* button : {m_dialog->BtBtnGravar, m_dialog->BtBtnCancelar}) {

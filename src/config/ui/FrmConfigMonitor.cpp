@@ -46,6 +46,17 @@ QPushButton* novoBotao(QWidget* parent, const QString& name, const QString& capt
     return button;
 }
 
+// A stand-in font may be wider than the design font: narrows the caption's
+// font until the whole caption fits the design width.
+void cabeNaLargura(QWidget* widget)
+{
+    QFont fonte = widget->font();
+    while (fonte.pixelSize() > 8 && widget->sizeHint().width() > widget->width()) {
+        fonte.setPixelSize(fonte.pixelSize() - 1);
+        widget->setFont(fonte);
+    }
+}
+
 // Failures of an event go to the application-wide handler, the same way
 // whether a modal loop or the main loop delivers the event.
 template <typename Action>
@@ -69,7 +80,10 @@ TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
     setObjectName(QStringLiteral("FrmConfigMonitor"));
     setModal(true);
 
-    QFont fonte(QStringLiteral("MS Sans Serif"));
+    // Where the design font is missing, a sans serif of about its widths
+    // keeps the captions within their design sizes.
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     fonte.setPixelSize(11);
     setFont(fonte);
     QPalette cores = palette();
@@ -83,6 +97,7 @@ TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
     ChkBxSom = new QCheckBox(QStringLiteral("Executar SOM em todas as chamadas de senhas"), this);
     ChkBxSom->setObjectName(QStringLiteral("ChkBxSom"));
     ChkBxSom->setGeometry(16, 24, 257, 17);
+    cabeNaLargura(ChkBxSom);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Tipos de Senhas chamadas neste terminal"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
