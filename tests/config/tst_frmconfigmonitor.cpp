@@ -67,9 +67,9 @@ QStringList tabOrder(QWidget* window)
 }
 
 // "1:Normal:F;3:Notas:N" -> rows of ATEND_TIPO.
-void insertTypes(const QString& database, const QString& spec)
+void insertTypes(const QString& database, const QString& rows)
 {
-    for (const QString& row : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& row : rows.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QStringList f = row.split(QLatin1Char(':'));
         DbFixture::exec(database,
                         QStringLiteral("INSERT INTO ATEND_TIPO (CODATEND_TIPO, TITULO, SIGLA, ORDEM, RECIBO) "
