@@ -1,6 +1,7 @@
 #include "app/ui/Startup.h"
 
 #include "app/ui/FrmSplash.h"
+#include "config/ui/FrmConfigMonitor.h"
 #include "display/ui/FrmPrincipal.h"
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
@@ -26,12 +27,12 @@ QString mainWindowCaption(const QString& build)
 
 namespace {
 
-// The configuration dialog FrmConfigMonitor, created hidden.
+// The configuration dialog FrmConfigMonitor, created hidden; the display
+// window hands it the office connection and shows it modally.
 QDialog* createFrmConfigMonitor()
 {
-    auto* dialog = new QDialog;
-    dialog->setObjectName(QStringLiteral("FrmConfigMonitor"));
-    return dialog;
+    FrmConfigMonitor = new TFrmConfigMonitor;
+    return FrmConfigMonitor;
 }
 
 // The window system shows nothing of a window before it is exposed, and no

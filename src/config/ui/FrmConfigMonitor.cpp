@@ -1,0 +1,214 @@
+#include "config/ui/FrmConfigMonitor.h"
+
+#include "app/ui/MonitorApplication.h"
+#include "config/MonitorSettings.h"
+#include "data/FbClient.h"
+#include "platform/Platform.h"
+#include "support/Errors.h"
+#include "support/FormataComZeros.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+
+TFrmConfigMonitor* FrmConfigMonitor = nullptr;
+
+const QString TFrmConfigMonitor::SqlConsAtendTipo =
+    QStringLiteral("SELECT *\nFROM ATEND_TIPO\n\nORDER BY CODATEND_TIPO");
+
+// The resources sit in a static library and are registered only on request.
+static void carregaImagens()
+{
+    Q_INIT_RESOURCE(assets);
+}
+
+namespace {
+
+// Each line keeps its row's code and letter, so that the save never has to
+// read them back from the text (a code of three digits would not fit).
+constexpr int CodigoRole = Qt::UserRole;
+constexpr int SiglaRole = Qt::UserRole + 1;
+
+const QString Titulo = QStringLiteral("VARLO");
+
+QPushButton* novoBotao(QWidget* parent, const QString& name, const QString& caption, const QString& image,
+                       const QRect& geometry)
+{
+    auto* button = new QPushButton(QIcon(image), caption, parent);
+    button->setObjectName(name);
+    button->setIconSize(QSize(16, 16));
+    button->setGeometry(geometry);
+    // Neither button answers Enter: only a click chooses.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+// A stand-in font may be wider than the design font: narrows the caption's
+// font until the whole caption fits the design width.
+void cabeNaLargura(QWidget* widget)
+{
+    QFont fonte = widget->font();
+    while (fonte.pixelSize() > 8 && widget->sizeHint().width() > widget->width()) {
+        fonte.setPixelSize(fonte.pixelSize() - 1);
+        widget->setFont(fonte);
+    }
+}
+
+// Failures of an event go to the application-wide handler, the same way
+// whether a modal loop or the main loop delivers the event.
+template <typename Action>
+void comTratamento(Action action)
+{
+    try {
+        action();
+    } catch (const Exception& failure) {
+        MonitorApplication::handleException(failure);
+    } catch (const std::exception& failure) {
+        MonitorApplication::handleException(Exception(QString::fromLocal8Bit(failure.what())));
+    }
+}
+
+} // namespace
+
+TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    carregaImagens();
+    setObjectName(QStringLiteral("FrmConfigMonitor"));
+    setModal(true);
+
+    // Where the design font is missing, a sans serif of about its widths
+    // keeps the captions within their design sizes.
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    fonte.setPixelSize(11);
+    setFont(fonte);
+    QPalette cores = palette();
+    cores.setColor(QPalette::Window, cores.color(QPalette::Button));
+    setPalette(cores);
+    setAutoFillBackground(true);
+
+    setFixedSize(413, 293);
+    move(505, 273);
+
+    ChkBxSom = new QCheckBox(QStringLiteral("Executar SOM em todas as chamadas de senhas"), this);
+    ChkBxSom->setObjectName(QStringLiteral("ChkBxSom"));
+    ChkBxSom->setGeometry(16, 24, 257, 17);
+    cabeNaLargura(ChkBxSom);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Tipos de Senhas chamadas neste terminal"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(16, 56, 377, 185);
+
+    ChkLstBxTipoAtendimento = new QListWidget(GroupBox1);
+    ChkLstBxTipoAtendimento->setObjectName(QStringLiteral("ChkLstBxTipoAtendimento"));
+    ChkLstBxTipoAtendimento->setGeometry(2, 15, 373, 168);
+    ChkLstBxTipoAtendimento->setSortingEnabled(false);
+    ChkLstBxTipoAtendimento->setUniformItemSizes(true);
+
+    BtBtnGravar = novoBotao(this, QStringLiteral("BtBtnGravar"), QStringLiteral("Gravar"),
+                            QStringLiteral(":/buttons/gravar.png"), QRect(280, 256, 75, 25));
+    BtBtnCancelar = novoBotao(this, QStringLiteral("BtBtnCancelar"), QStringLiteral("Cancelar"),
+                              QStringLiteral(":/buttons/cancelar.png"), QRect(48, 256, 75, 25));
+
+    setTabOrder(ChkBxSom, ChkLstBxTipoAtendimento);
+    setTabOrder(ChkLstBxTipoAtendimento, BtBtnGravar);
+    setTabOrder(BtBtnGravar, BtBtnCancelar);
+
+    connect(BtBtnGravar, &QPushButton::clicked, this, [this] { comTratamento([this] { BtBtnGravarClick(); }); });
+    connect(BtBtnCancelar, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TFrmConfigMonitor::~TFrmConfigMonitor()
+{
+    if (FrmConfigMonitor == this)
+        FrmConfigMonitor = nullptr;
+}
+
+QString TFrmConfigMonitor::RetornaTiposSenha()
+{
+    return MonitorSettings::RetornaTiposSenha();
+}
+
+QString TFrmConfigMonitor::RetornaRepetirSom()
+{
+    return MonitorSettings::RetornaRepetirSom();
+}
+
+void TFrmConfigMonitor::setConexao(std::shared_ptr<FbConnection> conexao)
+{
+    m_conexao = std::move(conexao);
+}
+
+void TFrmConfigMonitor::done(int)
+{
+    QDialog::done(QDialog::Rejected);
+}
+
+void TFrmConfigMonitor::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        comTratamento([this] { FormShow(); });
+}
+
+void TFrmConfigMonitor::FormShow()
+{
+    if (!m_conexao)
+        throw Exception(QStringLiteral("Sem conexão com o banco de dados."));
+
+    // The read holds the connection's lock: a walker step still inside the
+    // database finishes first. The list is cleared only once the read worked.
+    FbQuery tipos(*m_conexao);
+    tipos.open(SqlConsAtendTipo);
+
+    ChkLstBxTipoAtendimento->clear();
+    const QString tiposSenha = RetornaTiposSenha();
+    for (tipos.first(); !tipos.eof(); tipos.next()) {
+        const int codigo = tipos.fieldByName(QStringLiteral("CODATEND_TIPO")).asInteger();
+        // A fixed one-character column pads an empty letter with a blank.
+        QString sigla = tipos.fieldByName(QStringLiteral("SIGLA")).asString();
+        while (sigla.endsWith(QLatin1Char(' ')))
+            sigla.chop(1);
+
+        auto* linha = new QListWidgetItem(FormataComZeros(codigo, 2, 0) + QLatin1Char('-')
+                                              + tipos.fieldByName(QStringLiteral("TITULO")).asString(),
+                                          ChkLstBxTipoAtendimento);
+        linha->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        linha->setData(CodigoRole, codigo);
+        linha->setData(SiglaRole, sigla);
+        const bool escolhido = !sigla.isEmpty() && tiposSenha.contains(sigla, Qt::CaseSensitive);
+        linha->setCheckState(escolhido ? Qt::Checked : Qt::Unchecked);
+    }
+
+    ChkBxSom->setChecked(RetornaRepetirSom() == QLatin1String("S"));
+}
+
+void TFrmConfigMonitor::BtBtnGravarClick()
+{
+    QString escolhidos;
+    for (int i = 0; i < ChkLstBxTipoAtendimento->count(); ++i) {
+        const QListWidgetItem* linha = ChkLstBxTipoAtendimento->item(i);
+        const QString sigla = linha->data(SiglaRole).toString();
+        if (linha->checkState() != Qt::Checked || sigla.isEmpty())
+            continue;
+        if (!escolhidos.isEmpty())
+            escolhidos += QLatin1Char(',');
+        escolhidos += sigla;
+    }
+
+    auto* boxes = platform::services().boxes;
+    if (escolhidos.isEmpty()) {
+        boxes->show(QStringLiteral("Selecione pelo menos uma opção."), Titulo, platform::BoxInformation);
+        return;
+    }
+
+    MonitorSettings::GravaTiposSenha(escolhidos);
+    MonitorSettings::GravaRepetirSom(ChkBxSom->isChecked() ? QStringLiteral("S") : QStringLiteral("N"));
+    boxes->show(QStringLiteral("Configurações gravadas com sucesso.\r\nReinicie o sistema."), Titulo,
+                platform::BoxInformation);
+    reject();
+}
