@@ -226,7 +226,7 @@ void TstSenha::failures_data()
     QTest::newRow("unknown desk") << QStringList{"chamar", "F-2", "9"} << 1 << "Mesa 9";
     QTest::newRow("ticket not issued today") << QStringList{"chamar", "F-99", "1"} << 1 << "F-99";
     QTest::newRow("type not registered") << QStringList{"emitir", "X"} << 1 << "X";
-    QTest::newRow("type of two letters") << QStringList{"emitir", "FF"} << 1 << "FF";
+    QTest::newRow("type of two letters") << QStringList{"emitir", "FF"} << 2 << "FF";
     QTest::newRow("malformed ticket") << QStringList{"chamar", "F2", "1"} << 2 << "F2";
     QTest::newRow("desk not a number") << QStringList{"chamar", "F-2", "um"} << 2 << "um";
     QTest::newRow("desk missing") << QStringList{"chamar", "F-2"} << 2 << "uso";

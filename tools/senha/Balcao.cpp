@@ -92,14 +92,14 @@ SenhaId parseSenha(const QString& first, const QString& second)
         return id;
     }
     const QString given = second.isEmpty() ? first : first + QLatin1Char(' ') + second;
-    throw Exception(QStringLiteral("Senha inválida: \"%1\" (use LETRA-NUMERO, por exemplo F-7)").arg(given));
+    throw EntradaInvalida(QStringLiteral("Senha inválida: \"%1\" (use LETRA-NUMERO, por exemplo F-7)").arg(given));
 }
 
 SenhaId Balcao::emitir(const QString& sigla, bool preferencial)
 {
     static const QRegularExpression letter(QStringLiteral("^[A-Za-z]$"));
     if (!letter.match(sigla).hasMatch())
-        throw Exception(QStringLiteral("Tipo de senha inválido: \"%1\" (uma letra, por exemplo F)").arg(sigla));
+        throw EntradaInvalida(QStringLiteral("Tipo de senha inválido: \"%1\" (uma letra, por exemplo F)").arg(sigla));
     const QString upper = sigla.toUpper();
 
     FbQuery tipo(m_conn);

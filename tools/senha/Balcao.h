@@ -18,6 +18,12 @@ FbParamList paramsFromDefinitionFile(const QString& path);
 // A "Database" text given directly, with the suite's user and password.
 FbParamList paramsForDatabase(const QString& database);
 
+// A ticket or ticket type written wrongly on the command line.
+class EntradaInvalida : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // A ticket as written on the display: letter, "-", number (F-7).
 struct SenhaId {
     QString sigla;
@@ -25,7 +31,7 @@ struct SenhaId {
     QString texto() const { return sigla + QLatin1Char('-') + QString::number(numero); }
 };
 
-// "F-7", "f-7" or the two words "F" "7". Throws Exception on anything else.
+// "F-7", "f-7" or the two words "F" "7". Throws EntradaInvalida otherwise.
 SenhaId parseSenha(const QString& first, const QString& second = QString());
 
 // One called ticket, texts composed as the display composes them.
@@ -40,7 +46,7 @@ public:
     Balcao(FbConnection& connection, QDate dia) : m_conn(connection), m_dia(dia) {}
 
     // Issues the day's next number of the ticket type, waiting for a call.
-    // The type must be a letter of ATEND_TIPO.
+    // The type must be a letter (else EntradaInvalida) of ATEND_TIPO.
     SenhaId emitir(const QString& sigla, bool preferencial);
 
     // Calls a ticket of the day to the desk whose NUMERO_MESA is `mesa`;

@@ -189,6 +189,10 @@ int main(int argc, char** argv)
                                 .arg(conn.param(QStringLiteral("Database")), e.message()));
         }
         return handlers[command](conn, args);
+    } catch (const EntradaInvalida& e) {
+        std::fprintf(stderr, "senha: %s\n", e.message().toUtf8().constData());
+        std::fputs(Usage, stderr);
+        return 2;
     } catch (const UsageError& e) {
         if (!e.message().isEmpty())
             std::fprintf(stderr, "senha: %s\n", e.message().toUtf8().constData());
