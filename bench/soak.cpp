@@ -1,0 +1,220 @@
+// Soak run of the call walker against a live database: the walker runs pass
+// after pass with no per-call time, every display change handed over to the
+// window thread of a real (offscreen) application, until the wanted number of
+// passes. Memory (VmRSS) and the thread count are printed at the first pass,
+// after the warm-up and at the end, so that a leak or a thread left behind per
+// pass shows as growth.
+//
+//   soak --database <texto> [--passes 10000] [--warmup 500] [--pausa 1] [--tipos F,P]
+
+#include "SoakSource.h"
+
+#include "display/ChamaSenha.h"
+#include "display/DisplayGate.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+struct Usage {
+    qint64 rssKb = 0;
+    int threads = 0;
+};
+
+Usage readUsage()
+{
+    Usage u;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return u;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() < 2)
+            continue;
+        if (parts[0] == "VmRSS:")
+            u.rssKb = parts[1].toLongLong();
+        else if (parts[0] == "Threads:")
+            u.threads = parts[1].toInt();
+    }
+    return u;
+}
+
+void printUsage(const char* when, int pass, const Usage& u)
+{
+    std::printf("%-10s pass %6d  VmRSS %8lld kB  threads %3d\n", when, pass, u.rssKb, u.threads);
+    std::fflush(stdout);
+}
+
+// No sound card and no pointer to move: both only counted.
+class SilentSound : public platform::Sound {
+public:
+    void playAsync(const QString&) override { ++played; }
+    int played = 0;
+};
+class StillCursor : public platform::Cursor {
+public:
+    void setPos(int, int) override { ++moves; }
+    int moves = 0;
+};
+// A walker failure ends the run with its message instead of a window.
+class PrintedBoxes : public platform::MessageBoxes {
+public:
+    void show(const QString& text, const QString& title, int) override
+    {
+        std::fprintf(stderr, "soak: %s: %s\n", title.toUtf8().constData(), text.toUtf8().constData());
+        failed = true;
+    }
+    bool failed = false;
+};
+
+// Counts the display updates. An update with an empty ticket is the blanking
+// at the start of a pass.
+class CountingView : public DisplayView {
+public:
+    void setPreferencialCaption(const QString&) override {}
+    void setLocalCaption(const QString&) override {}
+    void setScreenTexts(const ScreenTexts& texts) override
+    {
+        if (!texts.NumeroSenha.isEmpty()) {
+            ++calls;
+            return;
+        }
+        ++passes;
+        if (onPass)
+            onPass(passes);
+    }
+    int outerWidth() const override { return 1920; }
+    bool repetirSom() const override { return false; }
+
+    int passes = 0;
+    int calls = 0;
+    std::function<void(int)> onPass;
+};
+
+struct Options {
+    QString database;
+    QString tipos;
+    int passes = 10000;
+    int warmup = 500;
+    int pausa = 1;
+};
+
+bool parse(const QStringList& args, Options& o)
+{
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (i + 1 >= args.size())
+            return false;
+        const QString v = args[++i];
+        if (a == QLatin1String("--database"))
+            o.database = v;
+        else if (a == QLatin1String("--tipos"))
+            o.tipos = v;
+        else if (a == QLatin1String("--passes"))
+            o.passes = v.toInt();
+        else if (a == QLatin1String("--warmup"))
+            o.warmup = v.toInt();
+        else if (a == QLatin1String("--pausa"))
+            o.pausa = v.toInt();
+        else
+            return false;
+    }
+    return !o.database.isEmpty() && o.passes > 0 && o.warmup >= 0 && o.pausa >= 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Options o;
+    if (!parse(app.arguments(), o)) {
+        std::fprintf(stderr, "uso: soak --database <texto> [--passes 10000] [--warmup 500] [--pausa 1] [--tipos F,P]\n");
+        return 2;
+    }
+
+    SilentSound sound;
+    StillCursor cursor;
+    PrintedBoxes boxes;
+    platform::services().sound = &sound;
+    platform::services().cursor = &cursor;
+    platform::services().boxes = &boxes;
+
+    auto connection = std::make_shared<FbConnection>(FbParamList{
+        {QStringLiteral("Database"), o.database},
+        {QStringLiteral("User_Name"), QStringLiteral("VARLO")},
+        {QStringLiteral("Password"), QStringLiteral("tarvumel")}});
+    try {
+        connection->open();
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "soak: %s\n", e.message().toUtf8().constData());
+        return 1;
+    }
+
+    std::printf("soak: %d passes, TEMPOSENHA 0, pause between passes %d ms (the program waits 1000 ms;"
+                " shortened here to reach the count quickly)\n", o.passes, o.pausa);
+
+    CountingView view;
+    DisplayGate gate(view);
+    std::atomic<bool> parar{false};
+    WalkerSetup setup;
+    setup.source = std::make_shared<SoakTicketSource>(connection, o.tipos);
+    setup.display = gate.link();
+    setup.pararChamadas = &parar;
+    setup.dataDoDia = [] { return QDate::currentDate(); };
+    setup.tempoSenha = [] { return 0; };
+    setup.pausaEntrePassagens = o.pausa;
+
+    Usage start, warm, end;
+    QElapsedTimer clock;
+    view.onPass = [&](int pass) {
+        if (pass == 1) {
+            start = readUsage();
+            clock.start();
+            printUsage("start", pass, start);
+        }
+        if (pass == o.warmup) {
+            warm = readUsage();
+            printUsage("warm-up", pass, warm);
+        }
+        if (pass % 1000 == 0 && pass != o.passes)
+            printUsage("", pass, readUsage());
+        if (pass == o.passes) {
+            end = readUsage();
+            printUsage("end", pass, end);
+            parar = true;
+        }
+    };
+
+    auto* walker = new ThChamaSenha(setup);
+    QObject::connect(walker, &QThread::finished, &app, &QCoreApplication::quit);
+    walker->start(QThread::LowestPriority);
+    app.exec();
+    walker->wait();
+    const bool stopped = walker->fim() == ThChamaSenha::Fim::Parada;
+    delete walker;
+
+    const double seconds = clock.elapsed() / 1000.0;
+    const Usage after = readUsage();
+    std::printf("after the walker ended: VmRSS %lld kB, threads %d\n", after.rssKb, after.threads);
+    std::printf("passes %d, calls shown %d, sounds %d, pointer moves %d, %.1f s (%.2f ms a pass)\n",
+                view.passes, view.calls, sound.played, cursor.moves, seconds,
+                view.passes ? seconds * 1000.0 / view.passes : 0.0);
+    if (!stopped || boxes.failed || view.passes < o.passes) {
+        std::fprintf(stderr, "soak: the walker did not finish its passes\n");
+        return 1;
+    }
+    const bool fromWarm = o.warmup > 0 && o.warmup < o.passes;
+    const Usage base = fromWarm ? warm : start;
+    std::printf("growth since %s: VmRSS %+lld kB, threads %+d; since start: VmRSS %+lld kB, threads %+d\n",
+                fromWarm ? "warm-up" : "start", end.rssKb - base.rssKb, end.threads - base.threads,
+                end.rssKb - start.rssKb, end.threads - start.threads);
+    return 0;
+}

@@ -1,0 +1,352 @@
+// The senha command-line tool against a real server: issuing numbers per type
+// and day, calling to a desk or terminal, the listing in the display's order,
+// the connection-definition file, and the failures it must report.
+
+#include "support/DbFixture.h"
+#include "support/Paths.h"
+#include "support/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QStringList lines; // standard output, one entry a line
+    QString err;
+};
+
+QString toolPath()
+{
+    return testpaths::stageDir() + QStringLiteral("/senha");
+}
+
+Run runTool(const QStringList& args, const QString& program = toolPath())
+{
+    QProcess p;
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = QStringLiteral("did not finish");
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+Run senha(const QString& db, QStringList args)
+{
+    args << QStringLiteral("--database") << db;
+    return runTool(args);
+}
+
+QDate today()
+{
+    return QDate::currentDate();
+}
+
+// Office database with the demonstration queue: F-1 called to desk 1, P-1
+// (priority) called to desk 2 and F-2 waiting; desk number 3 is terminal 7.
+QString demoOffice(DbFixture& fx)
+{
+    const QString db = fx.createOffice(true);
+    DbFixture::exec(db, QStringLiteral("INSERT INTO ATEND_TERMINAL (CODATEND_TERM, NUMERO_MESA, LOCAL_ATEND)"
+                                       " VALUES (7, 3, 'GUICHE')"));
+    return db;
+}
+
+void addTicket(const QString& db, const QDate& day, const QString& sigla, int numero, const QVariant& pref,
+               const QString& status, const QVariant& term)
+{
+    DbFixture::exec(db, QStringLiteral("INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA,"
+                                       " NUMERO_SENHA, PREFERENCIAL, STATUS, CODATEND_TERM)"
+                                       " VALUES (NEXT VALUE FOR GEN_ATEND_SENHA, :D, :S, :N, :P, :ST, :T)"),
+                    {{"D", day}, {"S", sigla}, {"N", numero}, {"P", pref}, {"ST", status}, {"T", term}});
+}
+
+// STATUS, CODATEND_TERM (-1 for null) and PREFERENCIAL of today's ticket.
+struct TicketState {
+    QString status;
+    int term = -1;
+    int pref = -1;
+    int count = 0;
+};
+
+TicketState ticketState(const QString& db, const QString& sigla, int numero)
+{
+    auto conn = DbFixture::connect(db);
+    FbQuery q(*conn);
+    q.open(QStringLiteral("SELECT STATUS, CODATEND_TERM, PREFERENCIAL FROM ATEND_SENHA"
+                          " WHERE DATA_SENHA = :D AND SIGLA_SENHA = :S AND NUMERO_SENHA = :N"),
+           {{"D", today()}, {"S", sigla}, {"N", numero}});
+    TicketState s;
+    s.count = q.recordCount();
+    if (!q.isEmpty()) {
+        s.status = q.fieldByName("STATUS").asString();
+        s.term = q.fieldByName("CODATEND_TERM").isNull() ? -1 : q.fieldByName("CODATEND_TERM").asInteger();
+        s.pref = q.fieldByName("PREFERENCIAL").asInteger();
+    }
+    return s;
+}
+
+} // namespace
+
+class TstSenha : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void emitir_data();
+    void emitir();
+    void chamar_data();
+    void chamar();
+    void recallMovesTicket();
+    void failures_data();
+    void failures();
+    void listarInDisplayOrder_data();
+    void listarInDisplayOrder();
+    void definitionFile_data();
+    void definitionFile();
+    void demoCallsInTurn();
+};
+
+void TstSenha::initTestCase()
+{
+    QVERIFY2(QFile::exists(toolPath()), qPrintable(toolPath() + " is not built"));
+}
+
+void TstSenha::emitir_data()
+{
+    QTest::addColumn<QStringList>("issued"); // letter, "+" for priority
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("one of each type") << QStringList{"F", "P+"} << QStringList{"F-1", "P-1"};
+    QTest::newRow("numbers per type") << QStringList{"F", "F", "P+", "F", "P"}
+                                      << QStringList{"F-1", "F-2", "P-1", "F-3", "P-2"};
+    QTest::newRow("lower-case letter") << QStringList{"f", "n"} << QStringList{"F-1", "N-1"};
+}
+
+void TstSenha::emitir()
+{
+    QFETCH(QStringList, issued);
+    QFETCH(QStringList, expected);
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = fx.createOffice(true);
+    // The demonstration queue has today's F-1, F-2 and P-1: start a clean day,
+    // with yesterday's numbers left in place to show that they do not count.
+    DbFixture::exec(db, QStringLiteral("DELETE FROM ATEND_SENHA"));
+    addTicket(db, today().addDays(-1), "F", 7, 1, "A", 1);
+    addTicket(db, today().addDays(-1), "P", 3, 0, "E", QVariant());
+
+    for (int i = 0; i < issued.size(); ++i) {
+        const bool priority = issued[i].endsWith('+');
+        QStringList args{"emitir", issued[i].left(1)};
+        if (priority)
+            args << "--preferencial";
+        const Run r = senha(db, args);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.lines, QStringList{expected[i]});
+
+        const TicketState s = ticketState(db, expected[i].left(1), expected[i].mid(2).toInt());
+        QCOMPARE(s.count, 1);
+        QCOMPARE(s.status, QStringLiteral("E"));
+        QCOMPARE(s.term, -1);
+        QCOMPARE(s.pref, priority ? 0 : 1); // 0 marks a priority ticket
+    }
+}
+
+void TstSenha::chamar_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("term");
+    QTest::addColumn<QString>("printed");
+    // Desk number 3 is terminal 7: the desk is found by its number, not its code.
+    QTest::newRow("joined form") << QStringList{"F-2", "3"} << 7 << "F-2 chamada para GUICHE 3";
+    QTest::newRow("two words") << QStringList{"F", "2", "1"} << 1 << "F-2 chamada para MESA 1";
+    QTest::newRow("lower case") << QStringList{"f-2", "2"} << 2 << "F-2 chamada para MESA 2";
+    QTest::newRow("terminal code without desk row") << QStringList{"F-2", "--terminal", "42"} << 42
+                                                    << "F-2 chamada ao terminal 42";
+}
+
+void TstSenha::chamar()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, term);
+    QFETCH(QString, printed);
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    // Yesterday's F-2 must stay as it is.
+    addTicket(db, today().addDays(-1), "F", 2, 1, "E", QVariant());
+
+    const Run r = senha(db, QStringList{"chamar"} + args);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.lines, QStringList{printed});
+    const TicketState s = ticketState(db, "F", 2);
+    QCOMPARE(s.status, QStringLiteral("A"));
+    QCOMPARE(s.term, term);
+
+    auto conn = DbFixture::connect(db);
+    FbQuery q(*conn);
+    q.open("SELECT STATUS, CODATEND_TERM, HORA_CHAMADA FROM ATEND_SENHA"
+           " WHERE DATA_SENHA = :D AND SIGLA_SENHA = 'F' AND NUMERO_SENHA = 2",
+           {{"D", today().addDays(-1)}});
+    QCOMPARE(q.fieldByName("STATUS").asString(), QStringLiteral("E"));
+    QVERIFY(q.fieldByName("CODATEND_TERM").isNull());
+}
+
+void TstSenha::recallMovesTicket()
+{
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    QCOMPARE(senha(db, {"chamar", "F-1", "3"}).exitCode, 0);
+    const TicketState s = ticketState(db, "F", 1);
+    QCOMPARE(s.count, 1);
+    QCOMPARE(s.term, 7);
+    QCOMPARE(senha(db, {"listar"}).lines,
+             (QStringList{"P-1\tMESA 2\tPREFERENCIAL", "F-1\tGUICHE 3\t"}));
+}
+
+void TstSenha::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown desk") << QStringList{"chamar", "F-2", "9"} << 1 << "Mesa 9";
+    QTest::newRow("ticket not issued today") << QStringList{"chamar", "F-99", "1"} << 1 << "F-99";
+    QTest::newRow("type not registered") << QStringList{"emitir", "X"} << 1 << "X";
+    QTest::newRow("type of two letters") << QStringList{"emitir", "FF"} << 2 << "FF";
+    QTest::newRow("malformed ticket") << QStringList{"chamar", "F2", "1"} << 2 << "F2";
+    QTest::newRow("desk not a number") << QStringList{"chamar", "F-2", "um"} << 2 << "um";
+    QTest::newRow("desk missing") << QStringList{"chamar", "F-2"} << 2 << "uso";
+    QTest::newRow("unknown command") << QStringList{"apagar"} << 2 << "apagar";
+    QTest::newRow("unknown option") << QStringList{"listar", "--tudo"} << 2 << "--tudo";
+    QTest::newRow("no command") << QStringList{} << 2 << "uso";
+}
+
+void TstSenha::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    const Run r = senha(db, args);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(r.lines.isEmpty());
+    // Nothing was issued or called.
+    const TicketState waiting = ticketState(db, "F", 2);
+    QCOMPARE(waiting.status, QStringLiteral("E"));
+    QCOMPARE(waiting.term, -1);
+    QCOMPARE(ticketState(db, "X", 1).count, 0);
+}
+
+void TstSenha::listarInDisplayOrder_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("expected");
+    // A null PREFERENCIAL sorts first and reads as priority; a desk code
+    // without a desk row gives an empty desk text.
+    QTest::newRow("every type") << QStringList{"listar"}
+                                << QStringList{"N-5\t \tPREFERENCIAL", "P-1\tMESA 2\tPREFERENCIAL", "F-1\tMESA 1\t"};
+    QTest::newRow("types of this screen") << QStringList{"listar", "--tipos", "F,P"}
+                                          << QStringList{"P-1\tMESA 2\tPREFERENCIAL", "F-1\tMESA 1\t"};
+    QTest::newRow("no called ticket of the type") << QStringList{"listar", "--tipos", "G"} << QStringList{};
+}
+
+void TstSenha::listarInDisplayOrder()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, expected);
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    addTicket(db, today(), "N", 5, QVariant(), "A", 42);
+    addTicket(db, today(), "N", 6, 0, "A", QVariant());          // no desk: not listed
+    addTicket(db, today().addDays(-1), "F", 9, 0, "A", 1);       // another day: not listed
+    addTicket(db, today(), "F", 3, 0, "F", 1);                   // another state: not listed
+    const Run r = senha(db, args);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.lines, expected);
+}
+
+void TstSenha::definitionFile_data()
+{
+    QTest::addColumn<QByteArray>("ini"); // %DB% stands for the office database
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("section name in other case, first Database wins")
+        << QByteArray("[outro]\nDatabase=nada:/x.fdb\n[cart\xd3rio]\nDatabase=%DB%\nDatabase=nada:/y.fdb\n") << 0 << "";
+    QTest::newRow("first section wins")
+        << QByteArray("[CART\xd3RIO]\nDatabase=%DB%\n[CART\xd3RIO]\nUser_Name=NINGUEM\n") << 0 << "";
+    QTest::newRow("CRLF, blanks after the equals sign")
+        << QByteArray("; comment\r\n[CART\xd3RIO]\r\nDatabase=   %DB%\r\n") << 0 << "";
+    QTest::newRow("user of the section wins")
+        << QByteArray("[CART\xd3RIO]\nDatabase=%DB%\nUser_Name=NINGUEM\n") << 1 << "conectar";
+    QTest::newRow("section without accent is another section")
+        << QByteArray("[CARTORIO]\nDatabase=%DB%\n") << 1 << "Database=";
+    QTest::newRow("no file") << QByteArray() << 1 << "dbxconnections.ini";
+}
+
+void TstSenha::definitionFile()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // The tool reads the file beside itself: run a copy in a folder of its own.
+    const QString program = dir.filePath("senha");
+    QVERIFY(QFile::copy(toolPath(), program));
+    if (!ini.isEmpty()) {
+        QFile file(dir.filePath("dbxconnections.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(ini).replace("%DB%", db.toLocal8Bit()));
+    }
+    const Run r = runTool({"listar"}, program);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    if (exitCode == 0)
+        QCOMPARE(r.lines.size(), 2);
+}
+
+void TstSenha::demoCallsInTurn()
+{
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    const Run r = senha(db, {"demo", "--count", "3", "--intervalo", "0"});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.lines.size(), 3);
+    QVERIFY2(r.lines[0].endsWith("F-3 chamada para MESA 1"), qPrintable(r.lines[0]));
+    QVERIFY2(r.lines[1].endsWith("P-2 chamada para MESA 2"), qPrintable(r.lines[1]));
+    QVERIFY2(r.lines[2].endsWith("F-4 chamada para MESA 1"), qPrintable(r.lines[2]));
+    const TicketState p2 = ticketState(db, "P", 2);
+    QCOMPARE(p2.status, QStringLiteral("A"));
+    QCOMPARE(p2.term, 2);
+    QCOMPARE(p2.pref, 0);
+    QCOMPARE(ticketState(db, "F", 4).term, 1);
+}
+
+MONITOR_TEST_MAIN(TstSenha)
+#include "tst_senha.moc"
