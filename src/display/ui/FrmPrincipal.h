@@ -12,13 +12,11 @@
 #include <QDateTime>
 #include <QList>
 #include <QWidget>
-#include <QPointer>
 #include <atomic>
 #include <functional>
 #include <memory>
 
 class QAction;
-class QDialog;
 class QMenu;
 class QTimer;
 class DisplayGate;
@@ -84,9 +82,8 @@ public:
     bool PrimeiraAtivacao = true;
     std::atomic<bool> PararChamadas{false}; // stop request for the call walker
 
-    // The configuration dialog, created at start-up; shown modally from the menu.
-    QPointer<QDialog> FrmConfigMonitor;
-    // Runs the dialog; returns its modal result. Replaceable in tests.
+    // Shows the configuration dialog modally and returns its result; by
+    // default the dialog that start-up created. Replaceable in tests.
     std::function<int()> mostraConfiguracao;
 
     // Source of the local time shown by the clock; replaceable in tests.

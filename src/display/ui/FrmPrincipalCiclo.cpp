@@ -5,6 +5,7 @@
 #include "display/ui/FrmPrincipal.h"
 
 #include "app/ui/MonitorApplication.h"
+#include "config/ui/FrmConfigMonitor.h"
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
@@ -30,6 +31,16 @@ void mostraFalhaDeConexao(const Exception& falha)
             + QStringLiteral("Erro: ") + falha.message() + QStringLiteral("\r") + QStringLiteral("Classe: ")
             + falha.className(),
         QStringLiteral("VARLO"), platform::BoxError);
+}
+
+// The dialog that start-up created, on the office connection.
+int mostraFrmConfigMonitor(TFDMCadastro* cadastro)
+{
+    if (!FrmConfigMonitor)
+        return QDialog::Rejected;
+    if (cadastro)
+        FrmConfigMonitor->setConexao(cadastro->SQLConnectionVARLO);
+    return FrmConfigMonitor->exec();
 }
 
 } // namespace
@@ -161,9 +172,7 @@ void TFrmPrincipal::ipodeSenhasChamadas1Click()
 {
     Q_EMIT configuracaoSolicitada();
     PararChamadas = true;
-    const int resultado = mostraConfiguracao ? mostraConfiguracao()
-                          : FrmConfigMonitor ? FrmConfigMonitor->exec()
-                                             : int(QDialog::Rejected);
+    const int resultado = mostraConfiguracao ? mostraConfiguracao() : mostraFrmConfigMonitor(FDMCadastro);
     if (resultado == QDialog::Rejected) {
         PararChamadas = false;
         // The window becomes active again; a walker runs from here on.
