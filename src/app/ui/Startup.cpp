@@ -113,8 +113,13 @@ int runStartup(QApplication& app, Parts parts)
         return startup.exitCode();
 
     app.setQuitOnLastWindowClosed(true);
-    if (QWidget* main = startup.mainWindow())
+    if (QWidget* main = startup.mainWindow()) {
         main->show();
+        // The main window takes the focus even where no window manager gives it,
+        // so that its first activation runs.
+        main->raise();
+        main->activateWindow();
+    }
     // A termination asked for while the windows were created ends the loop
     // once it has handled what is already queued.
     if (terminationRequested())

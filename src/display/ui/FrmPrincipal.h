@@ -139,6 +139,7 @@ private:
                        const QColor& fontColor, const QString& caption, bool tamanhoFixo = false);
     void setTamanhoExterno(int width, int height);
     void criaModulos();
+    void maximiza();
     void preparaChamadas();
     void iniciaChamadas();
     void encerraChamadas();

@@ -19,6 +19,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -154,12 +156,25 @@ void TFrmPrincipal::FormActivate()
         QApplication::restoreOverrideCursor();
         if (!EncerrarSistema) {
             RedimensionarAtivo = true;
-            setWindowState(windowState() | Qt::WindowMaximized);
+            maximiza();
         }
     }
     repaint();
     QCoreApplication::processEvents();
     iniciaChamadas();
+}
+
+// Maximises the window; where no window manager does it, the window takes the
+// screen's available area itself.
+void TFrmPrincipal::maximiza()
+{
+    setWindowState(windowState() | Qt::WindowMaximized);
+    QTimer::singleShot(500, this, [this] {
+        const QRect area = screen()->availableGeometry();
+        if (isMaximized() && frameGeometry().size() != area.size())
+            setGeometry(area.adjusted(0, 0, size().width() - frameGeometry().width(),
+                                      size().height() - frameGeometry().height()));
+    });
 }
 
 void TFrmPrincipal::FormCloseQuery(bool& canClose)
