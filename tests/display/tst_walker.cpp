@@ -8,6 +8,8 @@
 #include <QRandomGenerator>
 #include <mutex>
 
+Q_DECLARE_METATYPE(TicketRow)
+
 namespace {
 
 class FakeSource : public CalledTicketSource {
@@ -332,7 +334,6 @@ private:
     std::atomic<int> m_tempo{0};
 };
 
-Q_DECLARE_METATYPE(TicketRow)
 
 MONITOR_TEST_MAIN(TstWalker)
 #include "tst_walker.moc"
