@@ -1,0 +1,119 @@
+// The program running on a test database under a real X display: a ticket
+// that an attendant calls shows on the big panels within one pass of the
+// walker, and closing the window ends the program at once even while the
+// walker sleeps through a long per-call time.
+#include "support/DbFixture.h"
+#include "support/E2eProgram.h"
+#include "support/TestMain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+
+namespace {
+
+const QString MainWindowName = QStringLiteral("^Monitor Senha \\[ ");
+
+// Parts of the window, as fractions of its size: the big ticket panel and
+// the big desk panel, inside their borders and below their headings.
+QRect part(const QRect& window, double left, double top, double right, double bottom)
+{
+    return QRect(qRound(window.x() + left * window.width()), qRound(window.y() + top * window.height()),
+                 qRound((right - left) * window.width()), qRound((bottom - top) * window.height()));
+}
+QRect ticketPanel(const QRect& w) { return part(w, 0.01, 0.20, 0.65, 0.51); }
+QRect deskPanel(const QRect& w) { return part(w, 0.67, 0.20, 0.99, 0.51); }
+
+QString saveForDiagnosis(const QImage& screen, const QString& name)
+{
+    const QString path = QDir::temp().filePath(name);
+    screen.save(path);
+    return path;
+}
+
+} // namespace
+
+class TstDisplayRun : public QObject {
+    Q_OBJECT
+private:
+    // A demo database with `perCallSeconds` per call, staged in `program`.
+    bool prepare(DbFixture& db, e2e::Program& program, int perCallSeconds)
+    {
+        const QString database = db.createOffice(true);
+        db.createUser(true);
+        DbFixture::exec(database, QStringLiteral("UPDATE PARAMETRO SET TEMPOSENHA = %1").arg(perCallSeconds));
+        return program.stage(database);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!e2e::requireDisplay({QStringLiteral("xdotool"), QStringLiteral("import"), QStringLiteral("tesseract"),
+                                  QStringLiteral("setpriv")}))
+            return;
+        DbFixture::requireServer();
+    }
+
+    void calledTicketShowsWithinOnePass()
+    {
+        DbFixture db;
+        e2e::Program program;
+        QVERIFY(prepare(db, program, 2));
+        program.start();
+        const QString window = e2e::waitForWindow(MainWindowName, program.pid(), 30000);
+        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("no display window: ") + program.errorOutput()));
+
+        const e2e::Result issued = program.senha({QStringLiteral("emitir"), QStringLiteral("F")});
+        QVERIFY2(issued.exitCode == 0, qPrintable(issued.err));
+        QVERIFY2(issued.out.contains(QLatin1String("F-2")), qPrintable(issued.out));
+        const e2e::Result called = program.senha({QStringLiteral("chamar"), QStringLiteral("F-2"), QStringLiteral("1")});
+        QVERIFY2(called.exitCode == 0, qPrintable(called.err));
+
+        // One pass: 1 s of blank panels, the query, then P-1, F-1 and F-2 at
+        // 2 s each. Screens are read until F-2 and its desk are seen together.
+        QElapsedTimer clock;
+        clock.start();
+        QImage screen;
+        QString ticket, desk;
+        while (clock.elapsed() < 20000) {
+            screen = e2e::grabScreen();
+            QVERIFY2(!screen.isNull(), "the screen could not be captured");
+            const QRect geometry = e2e::windowGeometry(window);
+            ticket = e2e::readText(e2e::glyphsOnWhite(screen.copy(ticketPanel(geometry))));
+            if (ticket == QLatin1String("F-2")) {
+                desk = e2e::readText(e2e::glyphsOnWhite(screen.copy(deskPanel(geometry))));
+                if (desk == QLatin1String("1"))
+                    break;
+            }
+            QVERIFY(program.running());
+        }
+        if (ticket != QLatin1String("F-2") || desk != QLatin1String("1")) {
+            const QString saved = saveForDiagnosis(screen, QStringLiteral("e2e-called-ticket.png"));
+            QFAIL(qPrintable(QStringLiteral("read ticket '%1', desk '%2'; last screen in %3")
+                                 .arg(ticket, desk, saved)));
+        }
+    }
+
+    void closingEndsTheProgramWhileTheWalkerSleeps()
+    {
+        DbFixture db;
+        e2e::Program program;
+        QVERIFY(prepare(db, program, 30));
+        program.start();
+        const QString window = e2e::waitForWindow(MainWindowName, program.pid(), 30000);
+        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("no display window: ") + program.errorOutput()));
+
+        // The first pass shows its first call after about a second, then
+        // sleeps 30 s: the close comes well inside that sleep.
+        QTest::qWait(4000);
+        QVERIFY(program.running());
+        QVERIFY(e2e::requestClose(window));
+        QVERIFY2(program.waitForExit(3000), "the program went on after its window was closed");
+        QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process().exitCode(), 1);
+        const QString errors = program.errorOutput();
+        QVERIFY2(!errors.contains(QLatin1String("QThread: Destroyed")), qPrintable(errors));
+    }
+};
+
+MONITOR_TEST_MAIN(TstDisplayRun)
+#include "tst_display_run.moc"
