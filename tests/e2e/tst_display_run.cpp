@@ -64,12 +64,14 @@ private Q_SLOTS:
 
         const e2e::Result issued = program.senha({QStringLiteral("emitir"), QStringLiteral("F")});
         QVERIFY2(issued.exitCode == 0, qPrintable(issued.err));
-        QVERIFY2(issued.out.contains(QLatin1String("F-2")), qPrintable(issued.out));
-        const e2e::Result called = program.senha({QStringLiteral("chamar"), QStringLiteral("F-2"), QStringLiteral("1")});
+        const QString issuedTicket = issued.out.trimmed();
+        QVERIFY2(issuedTicket.startsWith(QLatin1String("F-")), qPrintable(issued.out));
+        const e2e::Result called = program.senha({QStringLiteral("chamar"), issuedTicket, QStringLiteral("1")});
         QVERIFY2(called.exitCode == 0, qPrintable(called.err));
 
-        // One pass: 1 s of blank panels, the query, then P-1, F-1 and F-2 at
-        // 2 s each. Screens are read until F-2 and its desk are seen together.
+        // One pass: 1 s of blank panels, the query, then the demo's calls and
+        // the new one at 2 s each. Screens are read until the new ticket and
+        // its desk are seen together.
         QElapsedTimer clock;
         clock.start();
         QImage screen;
@@ -79,17 +81,17 @@ private Q_SLOTS:
             QVERIFY2(!screen.isNull(), "the screen could not be captured");
             const QRect geometry = e2e::windowGeometry(window);
             ticket = e2e::readText(e2e::glyphsOnWhite(screen.copy(ticketPanel(geometry))));
-            if (ticket == QLatin1String("F-2")) {
+            if (ticket == issuedTicket) {
                 desk = e2e::readText(e2e::glyphsOnWhite(screen.copy(deskPanel(geometry))));
                 if (desk == QLatin1String("1"))
                     break;
             }
             QVERIFY(program.running());
         }
-        if (ticket != QLatin1String("F-2") || desk != QLatin1String("1")) {
+        if (ticket != issuedTicket || desk != QLatin1String("1")) {
             const QString saved = saveForDiagnosis(screen, QStringLiteral("e2e-called-ticket.png"));
-            QFAIL(qPrintable(QStringLiteral("read ticket '%1', desk '%2'; last screen in %3")
-                                 .arg(ticket, desk, saved)));
+            QFAIL(qPrintable(QStringLiteral("waited for %1 at desk 1, read ticket '%2', desk '%3'; last screen in %4")
+                                 .arg(issuedTicket, ticket, desk, saved)));
         }
     }
 
@@ -102,9 +104,14 @@ private Q_SLOTS:
         const QString window = e2e::waitForWindow(MainWindowName, program.pid(), 30000);
         QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("no display window: ") + program.errorOutput()));
 
-        // The first pass shows its first call after about a second, then
-        // sleeps 30 s: the close comes well inside that sleep.
-        QTest::qWait(4000);
+        // The first pass shows its first call (the priority ticket P-1) after
+        // about a second, then sleeps 30 s: the close comes inside that sleep.
+        QTest::qWait(3000);
+        const QImage screen = e2e::grabScreen();
+        const QString ticket = e2e::readText(e2e::glyphsOnWhite(screen.copy(ticketPanel(e2e::windowGeometry(window)))));
+        QVERIFY2(ticket == QLatin1String("P-1"),
+                 qPrintable(QStringLiteral("read '%1' instead of the first call; screen in %2")
+                                .arg(ticket, saveForDiagnosis(screen, QStringLiteral("e2e-before-close.png")))));
         QVERIFY(program.running());
         QVERIFY(e2e::requestClose(window));
         QVERIFY2(program.waitForExit(3000), "the program went on after its window was closed");

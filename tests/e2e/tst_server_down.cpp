@@ -18,8 +18,8 @@ const QString MainWindowName = QStringLiteral("^Monitor Senha \\[ ");
 // The clock panel at the bottom of the desk column, as fractions of the window.
 QRect clockPanel(const QRect& w)
 {
-    return QRect(qRound(w.x() + 0.67 * w.width()), qRound(w.y() + 0.53 * w.height()), qRound(0.32 * w.width()),
-                 qRound(0.08 * w.height()));
+    return QRect(qRound(w.x() + 0.67 * w.width()), qRound(w.y() + 0.57 * w.height()), qRound(0.32 * w.width()),
+                 qRound(0.07 * w.height()));
 }
 
 } // namespace
@@ -29,7 +29,8 @@ class TstServerDown : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!e2e::requireDisplay({QStringLiteral("xdotool"), QStringLiteral("import"), QStringLiteral("setpriv")}))
+        if (!e2e::requireDisplay({QStringLiteral("xdotool"), QStringLiteral("import"), QStringLiteral("tesseract"),
+                                  QStringLiteral("setpriv")}))
             return;
         // This test needs only the Firebird binaries, not the shared server;
         // MONITOR_REQUIRE_SERVER says whether their absence is a failure.
@@ -63,6 +64,17 @@ private Q_SLOTS:
         const QString box = e2e::waitForWindow(QStringLiteral("^Monitor de Senhas$"), program.pid(), 30000);
         QVERIFY2(!box.isEmpty(), qPrintable(QStringLiteral("no failure box: ") + program.errorOutput()));
         QVERIFY(program.running());
+        // The box carries the database client's own message about the lost server.
+        QTest::qWait(500);
+        const QImage boxImage = e2e::grabScreen().copy(e2e::windowGeometry(box));
+        const QString boxText = e2e::readText(boxImage, e2e::TextKind::Prose);
+        qInfo("failure box reads: %s", qPrintable(boxText));
+        if (!boxText.contains(QLatin1String("connection"), Qt::CaseInsensitive)
+            && !boxText.contains(QLatin1String("network"), Qt::CaseInsensitive)) {
+            const QString saved = QDir::temp().filePath(QStringLiteral("e2e-failure-box.png"));
+            boxImage.save(saved);
+            QFAIL(qPrintable(QStringLiteral("the box reads '%1' (image in %2)").arg(boxText, saved)));
+        }
 
         e2e::xdotool({QStringLiteral("windowfocus"), box});
         e2e::xdotool({QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});

@@ -227,19 +227,26 @@ QImage glyphsOnWhite(const QImage& image)
     return result;
 }
 
-QString readText(const QImage& image)
+QString readText(const QImage& image, TextKind kind)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("text.png"));
-    // Glyphs some hundred pixels high read worse than ordinary print sizes.
-    const QImage scaled = image.height() > 160 ? image.scaledToHeight(160, Qt::SmoothTransformation) : image;
+    QStringList args{file, QStringLiteral("stdout")};
+    QImage scaled = image;
+    if (kind == TextKind::Ticket) {
+        // Glyphs some hundred pixels high read worse than ordinary print sizes.
+        if (image.height() > 160)
+            scaled = image.scaledToHeight(160, Qt::SmoothTransformation);
+        args << QStringLiteral("--psm") << QStringLiteral("7") << QStringLiteral("-c")
+             << QStringLiteral("tessedit_char_whitelist=ABCDEFGHIJKLMNOPQRSTUVWXYZ-0123456789");
+    } else {
+        // Small screen print reads better enlarged.
+        scaled = image.scaled(image.size() * 3, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        args << QStringLiteral("--psm") << QStringLiteral("6");
+    }
     if (!scaled.save(file))
         return {};
-    const Result r = run(QStringLiteral("tesseract"),
-                         {file, QStringLiteral("stdout"), QStringLiteral("--psm"), QStringLiteral("7"),
-                          QStringLiteral("-c"),
-                          QStringLiteral("tessedit_char_whitelist=ABCDEFGHIJKLMNOPQRSTUVWXYZ-0123456789")},
-                         30000);
+    const Result r = run(QStringLiteral("tesseract"), args, 30000);
     return r.out.simplified();
 }
 
@@ -326,11 +333,10 @@ void Program::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(3000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    // The database client catches SIGTERM for its own shutdown, and the
+    // program goes on after it: only a kill ends it.
+    m_process.kill();
+    m_process.waitForFinished(5000);
 }
 
 QString Program::errorOutput()

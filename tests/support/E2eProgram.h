@@ -39,8 +39,10 @@ bool requestClose(const QString& window);
 // The whole screen as an image (null on failure).
 QImage grabScreen();
 
-// Text that the OCR engine reads in `image` (one block of text).
-QString readText(const QImage& image);
+// Text that the OCR engine reads in `image`: one line of ticket characters
+// (capitals, digits, "-"), or free text of several lines.
+enum class TextKind { Ticket, Prose };
+QString readText(const QImage& image, TextKind kind = TextKind::Ticket);
 // `image` with pixels near its commonest colour white and all others black:
 // big glyphs on a flat panel become black text on white, which OCR reads best.
 QImage glyphsOnWhite(const QImage& image);
@@ -67,7 +69,7 @@ public:
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
     bool waitForExit(int timeoutMs);
-    // Ends a run that is still going (first politely, then by kill).
+    // Ends a run that is still going.
     void stop();
     QString errorOutput();
 
