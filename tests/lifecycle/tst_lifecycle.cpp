@@ -189,7 +189,10 @@ private Q_SLOTS:
 
         // The first activation closes the window instead of checking and maximising.
         WalkerWatch watch;
-        mostra(*w, &watch);
+        w->show();
+        watch.attach(*w);
+        if (!QTest::qWaitFor([&w] { return !w->PrimeiraAtivacao; }, 2000))
+            w->FormActivate();
         QTRY_VERIFY(!w->isVisible());
         QVERIFY(!(w->windowState() & Qt::WindowMaximized));
         QVERIFY(inst.fake.launcher.launched.isEmpty());
@@ -410,10 +413,12 @@ private Q_SLOTS:
         LocalClock::setSourceForTesting([&agora] { return agora; });
         QTRY_COMPARE_WITH_TIMEOUT(UltimaAtividade, base.addSecs(1), 2500); // the clock's timer alone
 
-        agora = base.addSecs(2);
+        // Inside the box the clock moves on and the clock's timer fires; the
+        // last activity stays.
         QDateTime duranteCaixa;
         bool caixaAberta = false;
-        QTimer::singleShot(1300, [&] {
+        QTimer::singleShot(100, [&] { agora = base.addSecs(2); });
+        QTimer::singleShot(1400, [&] {
             caixaAberta = platform::ui::systemBoxOpen();
             duranteCaixa = UltimaAtividade;
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
