@@ -295,15 +295,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("minWait"); // ms the dialog stays open; -1: returns at once
         QTest::addColumn<int>("maxWait");
         QTest::addColumn<int>("rounds");
-        QTest::newRow("returns at once") << -1 << -1 << 40;
-        QTest::newRow("short waits") << 0 << 40 << 30;
-        QTest::newRow("waits the walker notices") << 150 << 700 << 15;
+        QTest::addColumn<bool>("restarts"); // some walker saw the stop and a new one took over
+        QTest::newRow("returns at once") << -1 << -1 << 40 << false;
+        QTest::newRow("short waits") << 0 << 40 << 30 << false;
+        QTest::newRow("waits the walker notices") << 150 << 700 << 15 << true;
     }
     void oneWalkerThroughTheMenu()
     {
         QFETCH(int, minWait);
         QFETCH(int, maxWait);
         QFETCH(int, rounds);
+        QFETCH(bool, restarts);
         if (!DbFixture::requireServer())
             return;
         Installation inst;
@@ -332,6 +334,8 @@ private Q_SLOTS:
         }
         QCOMPARE(opened, rounds);
         QCOMPARE(watch.overlaps, 0);
+        if (restarts)
+            QVERIFY(watch.walkers.size() > 1);
         // In the end exactly one walker runs, and it is the one in control.
         QTRY_COMPARE_WITH_TIMEOUT(watch.running(), 1, 5000);
         QTest::qWait(1500);
