@@ -75,11 +75,14 @@ void ThChamaSenha::run()
 void ThChamaSenha::Execute()
 {
     DisplayLink& display = *m_setup.display;
-    const std::atomic<bool>& parar = *m_setup.pararChamadas;
+    // The flag belongs to the window: it is read only while the window is
+    // there (a query may return after the window has gone).
+    const std::atomic<bool>* flag = m_setup.pararChamadas;
+    auto parar = [&display, flag] { return display.whileOpen([flag] { return flag->load(); }); };
 
     UltimaSenhaAnunciada.clear();
     ContadorAtualizacoes = 0;
-    while (!parar.load()) {
+    while (!parar()) {
         Atual = TChamadaSenha();
         display.call([](DisplayView& view) { view.setPreferencialCaption(QString()); });
         AtualizaTela();
@@ -90,7 +93,7 @@ void ThChamaSenha::Execute()
         const QDate data = display.whileOpen(m_setup.dataDoDia);
         const QList<TicketRow> rows = m_setup.source->open(data);
         for (const TicketRow& row : rows) {
-            if (parar.load())
+            if (parar())
                 return;
             mostraChamada(row);
             // A negative time would be an endless pause: it counts as none.
