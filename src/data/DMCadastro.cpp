@@ -29,24 +29,6 @@ const char* const kFormatoDataInvalido =
     "do Windows e clique em Opções Regionais e de idioma e configure a data conforme\r"
     "as instruções acima.";
 
-void splashServidor(const QString& text)
-{
-    if (FrmSplash)
-        FrmSplash->setServidor(text);
-}
-
-void splashExecutando(const QString& text)
-{
-    if (FrmSplash)
-        FrmSplash->setExecutando(text);
-}
-
-void splashPasso(SplashStatus::Step step, int imageIndex)
-{
-    if (FrmSplash)
-        FrmSplash->setStepPicture(step, imageIndex);
-}
-
 // Dates must come out as dd/mm/yyyy: ten characters, no dashes.
 bool formatoDataValido()
 {
@@ -86,11 +68,11 @@ void TFDMCadastro::DataModuleCreate()
         UltimaAtividade = LocalClock::now();
         AbreConexao();
         splashExecutando(QStringLiteral("Conexão ao Banco VARLO concluída..."));
-        splashPasso(SplashStatus::Conectando, 1);
+        splashPicture(SplashStatus::Conectando, 1);
         splashServidor(QStringLiteral("Carregando configurações..."));
         InfoConexaoAtual->ConectadoCadastro = true;
         SincronizaDataHora();
-        splashPasso(SplashStatus::Configuracao, 3);
+        splashPicture(SplashStatus::Configuracao, 3);
     } catch (const std::exception& e) {
         // Once connected, a later failure (clock, splash) does not stop the start.
         if (SQLConnectionVARLO->isOpen())

@@ -11,18 +11,6 @@
 
 namespace {
 
-void splashServidor(const QString& text)
-{
-    if (FrmSplash)
-        FrmSplash->setServidor(text);
-}
-
-void splashExecutando(const QString& text)
-{
-    if (FrmSplash)
-        FrmSplash->setExecutando(text);
-}
-
 // Runs a write in the shared transaction descriptor's pattern. A failure
 // rolls back the transaction started here, so no locks are left held.
 template <typename Work>
@@ -61,8 +49,7 @@ void TFDMConnectionUser::DataModuleCreate()
     splashServidor(QStringLiteral("Conectando-se ao Banco de Usuários..."));
     splashExecutando(QStringLiteral("Inciando configurações Banco Usuários..."));
     AbreConexao();
-    if (FrmSplash)
-        FrmSplash->setStepPicture(SplashStatus::Usuario, 5);
+    splashPicture(SplashStatus::Usuario, 5);
     if (InfoConexaoAtual)
         InfoConexaoAtual->ConectadoUsuario = true;
     if (ContaConexoesBanco() == 0) {

@@ -16,3 +16,8 @@ public:
 
 // Set while the splash exists (start-up only), null otherwise.
 extern SplashStatus* FrmSplash;
+
+// Write into the splash while it exists; nothing otherwise.
+void splashServidor(const QString& text);
+void splashExecutando(const QString& text);
+void splashPicture(SplashStatus::Step step, int imageIndex);

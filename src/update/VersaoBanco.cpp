@@ -8,18 +8,6 @@
 
 namespace {
 
-void splashServidor(const QString& text)
-{
-    if (FrmSplash)
-        FrmSplash->setServidor(text);
-}
-
-void splashExecutando(const QString& text)
-{
-    if (FrmSplash)
-        FrmSplash->setExecutando(text);
-}
-
 QString formatoData(const QDate& d)
 {
     return d.toString(QStringLiteral("dd/MM/yyyy"));
@@ -90,12 +78,10 @@ bool MesmaVersaoExeBanco(FbConnection& conexao)
         }
     }
 
-    if (FrmSplash)
-        FrmSplash->setStepPicture(SplashStatus::Atualizacao, 7);
+    splashPicture(SplashStatus::Atualizacao, 7);
     versao.close();
     splashServidor(QStringLiteral("Iniciando login..."));
-    if (FrmSplash)
-        FrmSplash->setStepPicture(SplashStatus::Login, 9);
+    splashPicture(SplashStatus::Login, 9);
     splashExecutando(QStringLiteral("Criando formulário de login..."));
     return resultado;
 }

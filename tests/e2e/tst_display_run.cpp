@@ -100,8 +100,18 @@ private Q_SLOTS:
         }
     }
 
+    // Closing the window, or a termination signal from the session or a
+    // service manager, ends the program in an orderly way.
+    void closingEndsTheProgramWhileTheWalkerSleeps_data()
+    {
+        QTest::addColumn<bool>("bySignal");
+        QTest::newRow("window closed") << false;
+        QTest::newRow("termination signal") << true;
+    }
+
     void closingEndsTheProgramWhileTheWalkerSleeps()
     {
+        QFETCH(bool, bySignal);
         DbFixture db;
         e2e::Program program;
         QVERIFY(prepare(db, program, 30));
@@ -131,8 +141,11 @@ private Q_SLOTS:
                                  .arg(saved)));
         }
         QVERIFY(program.running());
-        QVERIFY(e2e::requestClose(window));
-        QVERIFY2(program.waitForExit(3000), "the program went on after its window was closed");
+        if (bySignal)
+            program.process().terminate();
+        else
+            QVERIFY(e2e::requestClose(window));
+        QVERIFY2(program.waitForExit(3000), "the program went on after it was asked to end");
         QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.process().exitCode(), 1);
         const QString errors = program.errorOutput();

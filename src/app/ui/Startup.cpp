@@ -125,6 +125,9 @@ int runStartup(QApplication& app, Parts parts)
     if (terminationRequested())
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     app.exec();
+    // The display window goes first: it stops handing work to the walker, and
+    // its data modules close their connections.
+    delete startup.mainWindow();
     return processExitCode();
 }
 
