@@ -29,9 +29,3 @@ public:
 private:
     QString m_path;
 };
-
-// Windows-1252 conversions of the profile files (bytes 0x81, 0x8D, 0x8F, 0x90
-// and 0x9D map to the control characters of the same number, so that every
-// byte survives a round trip; characters outside the code page become "?").
-QString decodeWindows1252(const QByteArray& bytes);
-QByteArray encodeWindows1252(const QString& text);

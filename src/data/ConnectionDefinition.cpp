@@ -23,7 +23,7 @@ ConnectionParams leSecao(const QString& path, const QString& section)
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         throw EDatabaseError(QStringLiteral("Driver/Connection Registry File '%1' not found").arg(path));
-    const QString text = fbDecodeCp1252(file.readAll());
+    const QString text = decodeWindows1252(file.readAll());
 
     ConnectionParams params;
     bool inSection = false;

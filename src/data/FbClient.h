@@ -5,6 +5,7 @@
 // walked without touching the database.
 
 #include "support/Errors.h"
+#include "support/Windows1252.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -157,6 +158,3 @@ int countAttachments(const QString& database, const QString& user, const QString
 // Builds the error for a failed client call from its status vector.
 EDatabaseError fbError(const intptr_t* status);
 
-// Windows-1252 text conversion, the code page of the stored texts.
-QString fbDecodeCp1252(const QByteArray& bytes);
-QByteArray fbEncodeCp1252(const QString& text);

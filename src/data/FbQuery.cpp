@@ -35,7 +35,7 @@ QString decodeText(const char* data, int length, int cs)
         return QString::fromUtf8(data, length);
     if (cs == 1 || cs == 21)
         return QString::fromLatin1(data, length);
-    return fbDecodeCp1252(QByteArray(data, length));
+    return decodeWindows1252(QByteArray(data, length));
 }
 
 QByteArray encodeText(const QString& text, int cs)
@@ -44,7 +44,7 @@ QByteArray encodeText(const QString& text, int cs)
         return text.toUtf8();
     if (cs == 1 || cs == 21)
         return text.toLatin1();
-    return fbEncodeCp1252(text);
+    return encodeWindows1252(text);
 }
 
 class Sqlda {

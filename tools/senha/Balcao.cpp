@@ -1,6 +1,6 @@
 #include "Balcao.h"
 
-#include "config/ProfileFile.h"
+#include "data/ConnectionDefinition.h"
 #include "display/TicketQuery.h"
 #include "support/Errors.h"
 
@@ -8,8 +8,6 @@
 #include <QRegularExpression>
 
 namespace {
-
-const QString SectionName = QStringLiteral("CARTÓRIO");
 
 void appendUser(FbParamList& params)
 {
@@ -19,50 +17,16 @@ void appendUser(FbParamList& params)
     params.append({QStringLiteral("Password"), QStringLiteral("tarvumel")});
 }
 
-QString leftTrimmed(const QString& text)
-{
-    int i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    return text.mid(i);
-}
-
 } // namespace
 
+// The connection parameters as the program itself reads them.
 FbParamList paramsFromDefinitionFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists())
+    if (!QFile::exists(path))
         throw Exception(QStringLiteral("Arquivo de conexões não encontrado: %1 (ou use --database)").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Não foi possível ler %1: %2").arg(path, file.errorString()));
-
-    FbParamList params;
-    enum { Before, Inside, After } where = Before;
-    const QStringList lines = decodeWindows1252(file.readAll()).split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(QLatin1Char('['))) {
-            const int end = trimmed.indexOf(QLatin1Char(']'));
-            const QString name = trimmed.mid(1, end < 0 ? -1 : end - 1).trimmed();
-            if (where == Inside)
-                where = After;
-            else if (where == Before && name.compare(SectionName, Qt::CaseInsensitive) == 0)
-                where = Inside;
-            continue;
-        }
-        if (where != Inside || trimmed.startsWith(QLatin1Char(';')))
-            continue;
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            continue;
-        params.append({line.left(eq).trimmed(), leftTrimmed(line.mid(eq + 1))});
-    }
+    const FbParamList params = ConnectionDefinition::parametrosConexao(path);
     if (fbParamValue(params, QStringLiteral("Database")).isEmpty())
-        throw Exception(QStringLiteral("A seção [%1] de %2 não informa Database=").arg(SectionName, path));
-    appendUser(params);
+        throw Exception(QStringLiteral("A seção [%1] de %2 não informa Database=").arg(ConnectionDefinition::secao(), path));
     return params;
 }
 
