@@ -207,14 +207,26 @@ public:
 
     void bind(const QStringList& names, const FbValues& values)
     {
-        ISC_STATUS_ARRAY status;
-        if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
-            throw fbError(status);
-        if (m_in.da()->sqld > m_in.da()->sqln) {
-            m_in.resize(m_in.da()->sqld);
+        // Described once: a statement run again binds its values into the
+        // same parameters without asking the server again.
+        if (!m_inDescribed) {
+            ISC_STATUS_ARRAY status;
             if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
                 throw fbError(status);
+            if (m_in.da()->sqld > m_in.da()->sqln) {
+                m_in.resize(m_in.da()->sqld);
+                if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
+                    throw fbError(status);
+            }
+            m_inDescribed = true;
+            m_inTypes.clear();
+            for (int i = 0; i < m_in.da()->sqld; ++i)
+                m_inTypes.push_back(m_in.da()->sqlvar[i]);
         }
+        // Binding retypes each parameter after its value: start from the
+        // server's description every time.
+        for (int i = 0; i < m_in.da()->sqld; ++i)
+            m_in.da()->sqlvar[i] = m_inTypes[i];
         const int count = m_in.da()->sqld;
         if (count != names.size())
             throw EDatabaseError(QStringLiteral("Parameter count mismatch"));
@@ -437,6 +449,8 @@ private:
     int m_type = 0;
     Sqlda m_out;
     Sqlda m_in;
+    bool m_inDescribed = false;
+    std::vector<XSQLVAR> m_inTypes;
     std::vector<QByteArray> m_outData;
     std::vector<short> m_outInd;
     std::vector<QByteArray> m_inData;

@@ -457,7 +457,7 @@ void TstFbClient::preparedQueryRuns()
         other.open("SELECT COUNT(*) FROM ATEND_TERMINAL");
         QCOMPARE(other.field(0).asInteger(), 2);
     } else if (between == "sql") {
-        text = sql.replace("STATUS = 'A'", "STATUS = 'A' AND SIGLA_SENHA = 'F'");
+        text = QString(sql).replace("STATUS = 'A'", "STATUS = 'A' AND SIGLA_SENHA = 'F'");
     } else if (between == "reset") {
         prepared.reset();
     } else if (between == "date") {
