@@ -12,6 +12,7 @@
 // seconds, whichever ends first.
 //
 //   passbench --database <texto> [--server-pid N] [--passes 300] [--seconds 8] [--rotulo texto]
+//             [--dados arquivo]
 
 #include "BenchCommon.h"
 
@@ -24,6 +25,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -35,6 +37,7 @@ namespace {
 struct Options {
     QString database;
     QString rotulo;
+    QString dados;  // file the figures are appended to, tab-separated
     long serverPid = 0;
     int passes = 300;
     double seconds = 8;
@@ -85,6 +88,12 @@ std::vector<Figure> measure(const Options& o, const std::vector<std::function<in
 
 void print(const Options& o, const char* what, const Figure& f)
 {
+    if (!o.dados.isEmpty()) {
+        QFile file(o.dados);
+        if (file.open(QIODevice::Append))
+            file.write(QStringLiteral("%1\t%2\t%3\t%4\n").arg(o.rotulo, QLatin1String(what))
+                           .arg(f.medianMs, 0, 'f', 4).arg(f.serverMs, 0, 'f', 4).toUtf8());
+    }
     std::printf("%-14s %-26s %9.3f ms  servidor %8.3f ms  (%d linhas, %d passagens)\n",
                 o.rotulo.toUtf8().constData(), what, f.medianMs, f.serverMs, f.rows, f.passes);
     std::fflush(stdout);
@@ -198,6 +207,8 @@ bool parse(const QStringList& args, Options& o)
         const QString& v = args[i + 1];
         if (a == QLatin1String("--database"))
             o.database = v;
+        else if (a == QLatin1String("--dados"))
+            o.dados = v;
         else if (a == QLatin1String("--rotulo"))
             o.rotulo = v;
         else if (a == QLatin1String("--server-pid"))
@@ -272,7 +283,7 @@ int main(int argc, char** argv)
     Options o;
     if (!parse(app.arguments(), o)) {
         std::fprintf(stderr, "uso: passbench --database <texto> [--server-pid N] [--passes 300] [--seconds 8]"
-                             " [--rotulo texto]\n");
+                             " [--rotulo texto] [--dados arquivo]\n");
         return 2;
     }
     QuietServices quiet;
