@@ -5,6 +5,9 @@
 TPanel::TPanel(QWidget* parent) : TControl(parent)
 {
     setContentsMargins(1, 1, 1, 1);
+    // Every paint covers the whole panel: what lies beneath it is never
+    // repainted when only the panel changes (the clock, every second).
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TPanel::setKeepsRenderings(bool on)
@@ -50,12 +53,12 @@ void TPanel::paintPanel(QPainter& painter) const
     painter.fillRect(all, color());
     const QColor light = palette().color(QPalette::Light);
     const QColor shadow = palette().color(QPalette::Dark);
-    painter.setPen(light);
-    painter.drawLine(all.topLeft(), all.topRight());
-    painter.drawLine(all.topLeft(), all.bottomLeft());
-    painter.setPen(shadow);
-    painter.drawLine(all.bottomLeft(), all.bottomRight());
-    painter.drawLine(all.topRight(), all.bottomRight());
+    // The bevel's one-pixel lines as filled rectangles: the same pixels as
+    // drawn lines, at a fraction of the cost.
+    painter.fillRect(QRect(all.left(), all.top(), all.width(), 1), light);
+    painter.fillRect(QRect(all.left(), all.top(), 1, all.height()), light);
+    painter.fillRect(QRect(all.left(), all.bottom(), all.width(), 1), shadow);
+    painter.fillRect(QRect(all.right(), all.top(), 1, all.height()), shadow);
     painter.setClipRect(contentsRect());
     paintCaption(painter);
 }
