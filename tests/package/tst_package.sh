@@ -56,7 +56,7 @@ done
 # --- Contents -----------------------------------------------------------------
 dpkg-deb --contents "$DEB" | awk '{ print $1, $2, substr($0, index($0, "./")) }' >"$WORK/contents"
 expect_entry() { # expect_entry <mode> <path> [-> target]
-  grep -Fxq "$1 root/root .$2" "$WORK/contents" || fail "no '$1 root/root .$2' in the package"
+  grep -Fxq -e "$1 root/root .$2" "$WORK/contents" || fail "no '$1 root/root .$2' in the package"
 }
 expect_entry -rwxr-xr-x /opt/varlo/cartorio/MonitorSenha
 expect_entry -rwxr-xr-x /opt/varlo/cartorio/senha
@@ -114,25 +114,26 @@ fi
 
 # The program reads its date format from the environment the unit gives it,
 # whatever the session's locale and whether pt_BR is a generated locale.
-unit_env=()
+unit_set=()
+unit_unset=()
 while IFS= read -r line; do
   case $line in
-  Environment=*) unit_env+=("${line#Environment=}") ;;
-  UnsetEnvironment=*) unit_env+=("-u" "${line#UnsetEnvironment=}") ;;
+  Environment=*) unit_set+=("${line#Environment=}") ;;
+  UnsetEnvironment=*) unit_unset+=("-u" "${line#UnsetEnvironment=}") ;;
   esac
 done <"$UNIT"
 for session in "LANG=en_US.UTF-8" "LC_ALL=en_US.UTF-8" "LC_TIME=C.UTF-8 LANG=C.UTF-8"; do
   report=$WORK/formats
   rm -f "$report"
   # shellcheck disable=SC2086
-  env -i PATH="$PATH" $session env "${unit_env[@]}" QT_QPA_PLATFORM=offscreen \
+  env -i PATH="$PATH" $session env "${unit_unset[@]}" "${unit_set[@]}" QT_QPA_PLATFORM=offscreen \
     MONITOR_REGIONAL_REPORT="$report" "$REGIONAL_TEST" reportFormats >/dev/null 2>&1
   got=$(sed -n 2p "$report" 2>/dev/null)
   check "short date dd/MM/yyyy under the unit with $session" test "$got" = dd/MM/yyyy
 done
 
 # --- Lintian ------------------------------------------------------------------
-lintian --fail-on error --no-tag-display-limit "$DEB" >"$WORK/lintian.log" 2>&1
+lintian --fail-on error --tag-display-limit 0 "$DEB" >"$WORK/lintian.log" 2>&1
 lintian_rc=$?
 sed 's/^/  lintian: /' "$WORK/lintian.log"
 check "lintian reports no error" test $lintian_rc -eq 0
