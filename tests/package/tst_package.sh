@@ -143,9 +143,15 @@ check "lintian reports no error" test $lintian_rc -eq 0
 # from files the cases write.
 STUBS=$WORK/stubs
 mkdir "$STUBS"
-for cmd in addgroup systemctl; do
-  printf '#!/bin/sh\necho "%s $*" >>"$STUB_LOG"\n' "$cmd" >"$STUBS/$cmd"
-done
+printf '#!/bin/sh\necho "addgroup $*" >>"$STUB_LOG"\n' >"$STUBS/addgroup"
+# is-active answers yes for the users listed in $STUB_DIR/active.
+cat >"$STUBS/systemctl" <<'EOF'
+#!/bin/sh
+echo "systemctl $*" >>"$STUB_LOG"
+case "$*" in
+*is-active*) user=${3%@}; grep -qx "$user" "$STUB_DIR/active" 2>/dev/null ;;
+esac
+EOF
 cat >"$STUBS/getent" <<'EOF'
 #!/bin/sh
 [ -f "$STUB_DIR/group" ] && cat "$STUB_DIR/group"
@@ -190,6 +196,18 @@ echo "root monitor-senha 2775 $OV" >"$STUB_DIR/override"
 run_case "reconfiguring keeps the group and the override" \
   "dpkg-statoverride --list $OV" sh "$CTL/postinst" configure ""
 run_case "removal leaves the override and every file" "" sh "$CTL/postrm" remove
+# With a running service manager, an upgrade restarts the members' running
+# displays and a removal stops them.
+mkdir -p "$WORK/dpkgroot/run/systemd/system"
+echo "monitor-senha:x:120:quiosque,tv2" >"$STUB_DIR/group"
+echo quiosque >"$STUB_DIR/active"
+M="systemctl --user -M"
+run_case "upgrade restarts the running displays" \
+  "dpkg-statoverride --list $OV|$M quiosque@ --quiet is-active monitor-senha.service|$M quiosque@ daemon-reload|$M quiosque@ restart monitor-senha.service|$M tv2@ --quiet is-active monitor-senha.service" \
+  env DPKG_ROOT="$WORK/dpkgroot" sh "$CTL/postinst" configure 1.0.0.0
+run_case "removal stops the displays" \
+  "$M quiosque@ stop monitor-senha.service|$M tv2@ stop monitor-senha.service" \
+  env DPKG_ROOT="$WORK/dpkgroot" sh "$CTL/prerm" remove
 run_case "purge drops the override alone" \
   "dpkg-statoverride --list $OV|dpkg-statoverride --remove $OV" sh "$CTL/postrm" purge
 
