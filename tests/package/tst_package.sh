@@ -13,7 +13,7 @@ VERSION=$2
 REGIONAL_TEST=$3
 
 missing=()
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian systemd-analyze; do
+for tool in cpack dpkg-deb dpkg-shlibdeps file lintian systemd-analyze; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
