@@ -52,7 +52,7 @@ done
 
 # --- Contents -----------------------------------------------------------------
 dpkg-deb --contents "$DEB" | awk '{ print $1, $2, substr($0, index($0, "./")) }' >"$WORK/contents"
-expect_entry() { # expect_entry <mode> <path> [-> target]
+expect_entry() { # expect_entry <mode> <path, or "path -> target" for a link>
   grep -Fxq -e "$1 root/root .$2" "$WORK/contents" || fail "no '$1 root/root .$2' in the package"
 }
 expect_entry -rwxr-xr-x /opt/varlo/cartorio/MonitorSenha
