@@ -27,7 +27,10 @@ QString fbStatementPlan(FbConnection& connection, const QString& sql)
     FbConnection::Guard guard(connection);
     if (!connection.isOpen())
         connection.open();
-    const QByteArray text = encodeWindows1252(fbTranslateParams(sql, nullptr));
+    // Sent as FbQuery sends it: UTF-8 on a multi-byte connection, else Windows-1252.
+    const QString translated = fbTranslateParams(sql, nullptr);
+    const int cs = connection.clientCharSetId();
+    const QByteArray text = cs == 3 || cs == 4 ? translated.toUtf8() : encodeWindows1252(translated);
     FbAutoTransaction transaction(connection);
     QString plan;
     {
