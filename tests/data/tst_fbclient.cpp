@@ -71,12 +71,12 @@ void TstFbClient::paramLookup()
     QFETCH(QString, name);
     QFETCH(QString, expected);
     QFETCH(bool, found);
-    const FbParamList list{{"Database", "srv:/db"},
+    const ConnectionParams list{{"Database", "srv:/db"},
                            {"User_Name", "FIRST"},
                            {"ServerCharSet", ""},
                            {"User_Name", "SECOND"}};
     bool wasFound = !found;
-    QCOMPARE(fbParamValue(list, name, &wasFound), expected);
+    QCOMPARE(paramValue(list, name, &wasFound), expected);
     QCOMPARE(wasFound, found);
 }
 
@@ -134,7 +134,7 @@ void TstFbClient::firstEntryWins()
     QFETCH(bool, sectionPasswordWrong);
     DbFixture fx;
     const QString db = fx.createOffice();
-    FbParamList list{{"Database", db}, {"ServerCharSet", ""}};
+    ConnectionParams list{{"Database", db}, {"ServerCharSet", ""}};
     if (sectionPasswordWrong)
         list.append(qMakePair(QString("PASSWORD"), QString("wrong")));
     list.append(qMakePair(QString("User_Name"), QString("VARLO")));
@@ -179,7 +179,7 @@ void TstFbClient::connectionErrors()
     QFETCH(bool, lost);
     DbFixture fx;
     QString db = fx.createOffice();
-    FbParamList list = DbFixture::params(db);
+    ConnectionParams list = DbFixture::params(db);
     if (what == "password")
         list.prepend({"Password", "nope"});
     else if (what == "missing")
@@ -228,7 +228,7 @@ void TstFbClient::roleThatDoesNotExist()
     if (!DbFixture::requireServer())
         return;
     DbFixture fx;
-    FbParamList list = DbFixture::params(fx.createOffice());
+    ConnectionParams list = DbFixture::params(fx.createOffice());
     list.prepend({"RoleName", "RoleName"});
     FbConnection connection(list);
     connection.open();

@@ -9,7 +9,7 @@
 
 namespace {
 
-void appendUser(FbParamList& params)
+void appendUser(ConnectionParams& params)
 {
     // Appended after the file's entries: an entry of the same name in the
     // file is found first and wins.
@@ -20,19 +20,19 @@ void appendUser(FbParamList& params)
 } // namespace
 
 // The connection parameters as the program itself reads them.
-FbParamList paramsFromDefinitionFile(const QString& path)
+ConnectionParams paramsFromDefinitionFile(const QString& path)
 {
     if (!QFile::exists(path))
         throw Exception(QStringLiteral("Arquivo de conexões não encontrado: %1 (ou use --database)").arg(path));
-    const FbParamList params = ConnectionDefinition::parametrosConexao(path);
-    if (fbParamValue(params, QStringLiteral("Database")).isEmpty())
+    const ConnectionParams params = ConnectionDefinition::parametrosConexao(path);
+    if (paramValue(params, QStringLiteral("Database")).isEmpty())
         throw Exception(QStringLiteral("A seção [%1] de %2 não informa Database=").arg(ConnectionDefinition::secao(), path));
     return params;
 }
 
-FbParamList paramsForDatabase(const QString& database)
+ConnectionParams paramsForDatabase(const QString& database)
 {
-    FbParamList params{{QStringLiteral("Database"), database}};
+    ConnectionParams params{{QStringLiteral("Database"), database}};
     appendUser(params);
     return params;
 }

@@ -14,9 +14,9 @@
 // section wins), every name=value line in file order, followed by the
 // suite's user and password. Throws Exception when the file cannot be read
 // or the section gives no "Database".
-FbParamList paramsFromDefinitionFile(const QString& path);
+ConnectionParams paramsFromDefinitionFile(const QString& path);
 // A "Database" text given directly, with the suite's user and password.
-FbParamList paramsForDatabase(const QString& database);
+ConnectionParams paramsForDatabase(const QString& database);
 
 // A ticket or ticket type written wrongly on the command line.
 class EntradaInvalida : public Exception {

@@ -86,7 +86,7 @@ int intOption(const Args& args, const QString& name, int fallback)
     return value;
 }
 
-FbParamList connectionParams(const Args& args)
+ConnectionParams connectionParams(const Args& args)
 {
     if (args.options.contains(QStringLiteral("database")))
         return paramsForDatabase(args.options[QStringLiteral("database")]);
