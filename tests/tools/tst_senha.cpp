@@ -299,7 +299,9 @@ void TstSenha::definitionFile_data()
     QTest::newRow("user of the section wins")
         << QByteArray("[CART\xd3RIO]\nDatabase=%DB%\nUser_Name=NINGUEM\n") << 1 << "conectar";
     QTest::newRow("section without accent is another section")
-        << QByteArray("[CARTORIO]\nDatabase=%DB%\n") << 1 << "Database=";
+        << QByteArray("[CARTORIO]\nDatabase=%DB%\n") << 1 << "[CARTÓRIO]";
+    QTest::newRow("UTF-8 after a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF[CART\xC3\x93RIO]\r\nDatabase=%DB%\r\n") << 0 << "";
     QTest::newRow("no file") << QByteArray() << 1 << "dbxconnections.ini";
 }
 

@@ -7,33 +7,18 @@
 #include <QFile>
 #include <QRegularExpression>
 
-namespace {
-
-void appendUser(ConnectionParams& params)
-{
-    // Appended after the file's entries: an entry of the same name in the
-    // file is found first and wins.
-    params.append({QStringLiteral("User_Name"), QStringLiteral("VARLO")});
-    params.append({QStringLiteral("Password"), QStringLiteral("tarvumel")});
-}
-
-} // namespace
-
 // The connection parameters as the program itself reads them.
 ConnectionParams paramsFromDefinitionFile(const QString& path)
 {
     if (!QFile::exists(path))
         throw Exception(QStringLiteral("Arquivo de conexões não encontrado: %1 (ou use --database)").arg(path));
-    const ConnectionParams params = ConnectionDefinition::parametrosConexao(path);
-    if (paramValue(params, QStringLiteral("Database")).isEmpty())
-        throw Exception(QStringLiteral("A seção [%1] de %2 não informa Database=").arg(ConnectionDefinition::secao(), path));
-    return params;
+    return ConnectionDefinition::parametrosConexao(path);
 }
 
 ConnectionParams paramsForDatabase(const QString& database)
 {
     ConnectionParams params{{QStringLiteral("Database"), database}};
-    appendUser(params);
+    ConnectionDefinition::acrescentaUsuario(params);
     return params;
 }
 
