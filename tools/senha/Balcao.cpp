@@ -95,6 +95,11 @@ QString Balcao::chamarMesa(const SenhaId& senha, int mesa)
 
 void Balcao::chamarTerminal(const SenhaId& senha, int codTerminal)
 {
+    FbQuery terminal(m_conn);
+    terminal.open(QStringLiteral("SELECT CODATEND_TERM FROM ATEND_TERMINAL WHERE CODATEND_TERM = :TERM"),
+                  {{QStringLiteral("TERM"), codTerminal}});
+    if (terminal.isEmpty())
+        throw Exception(QStringLiteral("Terminal %1 não cadastrado em ATEND_TERMINAL").arg(codTerminal));
     chamar(senha, codTerminal);
 }
 

@@ -52,7 +52,8 @@ public:
     // Calls a ticket of the day to the desk whose NUMERO_MESA is `mesa`;
     // returns the desk's text (MESA 2). The desk must exist.
     QString chamarMesa(const SenhaId& senha, int mesa);
-    // Calls a ticket of the day to a terminal code as it stands, known or not.
+    // Calls a ticket of the day to a terminal code of ATEND_TERMINAL; an
+    // unknown code is refused.
     void chamarTerminal(const SenhaId& senha, int codTerminal);
 
     // The day's called tickets in the display's order.
