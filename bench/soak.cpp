@@ -9,6 +9,7 @@
 
 #include "SoakSource.h"
 
+#include "data/ConnectionDefinition.h"
 #include "display/ChamaSenha.h"
 #include "display/DisplayGate.h"
 #include "platform/Platform.h"
@@ -147,10 +148,9 @@ int main(int argc, char** argv)
     platform::services().cursor = &cursor;
     platform::services().boxes = &boxes;
 
-    auto connection = std::make_shared<FbConnection>(FbParamList{
-        {QStringLiteral("Database"), o.database},
-        {QStringLiteral("User_Name"), QStringLiteral("VARLO")},
-        {QStringLiteral("Password"), QStringLiteral("tarvumel")}});
+    ConnectionParams params{{QStringLiteral("Database"), o.database}};
+    ConnectionDefinition::acrescentaUsuario(params);
+    auto connection = std::make_shared<FbConnection>(params);
     try {
         connection->open();
     } catch (const Exception& e) {

@@ -176,7 +176,6 @@ public:
             ++m_pos;
     }
     bool eof() const { return m_pos >= m_rows.size(); }
-    int recNo() const { return m_pos; }
 
     const QStringList& fieldNames() const { return m_names; }
     // Throws EDatabaseError when no column has that name (case-insensitive).

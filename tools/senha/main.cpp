@@ -10,6 +10,7 @@
 
 #include "Balcao.h"
 
+#include "platform/LinuxServices.h"
 #include "support/Errors.h"
 #include "support/ProgramPaths.h"
 
@@ -166,6 +167,7 @@ int demo(FbConnection& conn, const Args& args)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    platform::installLinuxCoreServices();
     const QStringList argv0 = app.arguments();
     if (argv0.contains(QStringLiteral("-h")) || argv0.contains(QStringLiteral("--help"))) {
         std::fputs(Usage, stdout);
