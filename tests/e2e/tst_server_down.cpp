@@ -145,7 +145,7 @@ private Q_SLOTS:
         const bool ended = program.waitForExit(5000);
         const qint64 took = clock.elapsed();
         server.thaw();
-        qInfo("ended %lld ms after the request", took);
+        qInfo("ended %lld ms after the request, exit code %d", took, program.process().exitCode());
         QVERIFY2(ended, "the program went on with the server frozen");
         QVERIFY2(took < 2500, qPrintable(QString::number(took)));
         QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
