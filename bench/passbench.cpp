@@ -16,6 +16,7 @@
 
 #include "BenchCommon.h"
 
+#include "data/ConnectionDefinition.h"
 #include "data/FbClient.h"
 #include "display/ChamaSenha.h"
 #include "display/DisplayGate.h"
@@ -291,10 +292,9 @@ int main(int argc, char** argv)
     try {
         BareClient bare(o.database);
         BareClient bareEvery(o.database);
-        auto connection = std::make_shared<FbConnection>(FbParamList{
-            {QStringLiteral("Database"), o.database},
-            {QStringLiteral("User_Name"), QStringLiteral("VARLO")},
-            {QStringLiteral("Password"), QStringLiteral("tarvumel")}});
+        ConnectionParams params{{QStringLiteral("Database"), o.database}};
+        ConnectionDefinition::acrescentaUsuario(params);
+        auto connection = std::make_shared<FbConnection>(params);
         connection->open();
         auto source = std::make_shared<FbTicketSource>(connection);
         const std::vector<Figure> db = measure(o, {[&] { return bare.pass(false, today); },

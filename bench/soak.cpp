@@ -9,6 +9,7 @@
 
 #include "BenchCommon.h"
 
+#include "data/ConnectionDefinition.h"
 #include "data/FbClient.h"
 #include "display/ChamaSenha.h"
 #include "display/DisplayGate.h"
@@ -101,10 +102,9 @@ int main(int argc, char** argv)
     StillCursor& cursor = quiet.cursor;
     PrintedBoxes& boxes = quiet.boxes;
 
-    auto connection = std::make_shared<FbConnection>(FbParamList{
-        {QStringLiteral("Database"), o.database},
-        {QStringLiteral("User_Name"), QStringLiteral("VARLO")},
-        {QStringLiteral("Password"), QStringLiteral("tarvumel")}});
+    ConnectionParams params{{QStringLiteral("Database"), o.database}};
+    ConnectionDefinition::acrescentaUsuario(params);
+    auto connection = std::make_shared<FbConnection>(params);
     try {
         connection->open();
     } catch (const Exception& e) {

@@ -1,11 +1,11 @@
 #include "config/ProfileFile.h"
 
+#include "platform/Platform.h"
 #include "support/Errors.h"
 #include "support/Windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -186,9 +186,8 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
     for (const Line& line : lines)
         bytes += line.text + line.end;
 
-    // The new text goes to a file beside the old one and replaces it only when
-    // complete, so a failure never leaves a half-written file.
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+    // The new text replaces the old only once it is whole on the disk, so a
+    // failure (a full disk) never leaves a cut or empty file.
+    if (!platform::replaceFileContents(m_path, bytes))
         failWrite(m_path);
 }

@@ -5,8 +5,49 @@
 #include "support/ProgramPaths.h"
 
 #include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace ConnectionDefinition {
+
+namespace {
+
+// Windows-1252 as written by the suite; a file saved as UTF-8 (with or
+// without a byte-order mark) reads the same. Text of a Windows-1252 file is
+// almost never valid UTF-8 once it holds a byte above 127.
+QString decodeDefinition(const QByteArray& bytes)
+{
+    const QByteArray bom("\xEF\xBB\xBF");
+    if (bytes.startsWith(bom))
+        return QString::fromUtf8(bytes.mid(bom.size()));
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    if (!ascii) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(bytes);
+        if (!utf8.hasError())
+            return text;
+    }
+    return decodeWindows1252(bytes);
+}
+
+} // namespace
+
+QString usuarioBanco()
+{
+    return QStringLiteral("VARLO");
+}
+
+QString senhaBanco()
+{
+    return QStringLiteral("tarvumel");
+}
+
+void acrescentaUsuario(ConnectionParams& params)
+{
+    params.append({QStringLiteral("User_Name"), usuarioBanco()});
+    params.append({QStringLiteral("Password"), senhaBanco()});
+}
 
 QString secao()
 {
@@ -23,8 +64,12 @@ ConnectionParams leSecao(const QString& path, const QString& section)
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         throw EDatabaseError(QStringLiteral("Driver/Connection Registry File '%1' not found").arg(path));
-    const QString text = decodeWindows1252(file.readAll());
+    const QString text = decodeDefinition(file.readAll());
+    return leTexto(text, section, nullptr);
+}
 
+ConnectionParams leTexto(const QString& text, const QString& section, bool* found)
+{
     ConnectionParams params;
     bool inSection = false;
     bool sectionSeen = false;
@@ -48,14 +93,29 @@ ConnectionParams leSecao(const QString& path, const QString& section)
         if (!name.isEmpty())
             params.append({name, line.mid(eq + 1).trimmed()});
     }
+    if (found)
+        *found = sectionSeen;
     return params;
 }
 
 ConnectionParams parametrosConexao(const QString& path)
 {
-    ConnectionParams params = leSecao(path, secao());
-    params.append({QStringLiteral("User_Name"), QStringLiteral("VARLO")});
-    params.append({QStringLiteral("Password"), QStringLiteral("tarvumel")});
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Driver/Connection Registry File '%1' not found").arg(path));
+    bool found = false;
+    ConnectionParams params = leTexto(decodeDefinition(file.readAll()), secao(), &found);
+    if (!found)
+        throw EDatabaseError(QStringLiteral("A seção [%1] não foi encontrada no arquivo %2.").arg(secao(), path));
+    bool hasDatabase = false;
+    const QString database = paramValue(params, QStringLiteral("Database"), &hasDatabase);
+    if (!hasDatabase)
+        throw EDatabaseError(QStringLiteral("A entrada Database da seção [%1] não foi encontrada no arquivo %2.")
+                                 .arg(secao(), path));
+    if (database.isEmpty())
+        throw EDatabaseError(
+            QStringLiteral("A entrada Database da seção [%1] do arquivo %2 está vazia.").arg(secao(), path));
+    acrescentaUsuario(params);
     return params;
 }
 

@@ -122,30 +122,41 @@ void TFDMCadastro::SQLConnectionVARLOBeforeConnect()
     ConexaoPreparada = true;
 }
 
+// The window thread's reads never wait long for the connection: a walker
+// query that holds it, or a server that stopped answering, ends them with
+// EServerNotAnswering.
 QString TFDMCadastro::NomeCartorio()
 {
-    FbConnection::Guard guard(*SQLConnectionVARLO);
-    FbQuery query(*SQLConnectionVARLO);
-    query.open(QStringLiteral("SELECT CT.*, CD.CIDADE, CD.ESTADO, CD.CODIBGE\n"
-                              "FROM CARTORIO CT LEFT JOIN CIDADE CD\n"
-                              "   ON (CT.CODCIDADE = CD.CODCIDADE)\n"
-                              "ORDER BY NOME"));
-    return query.isEmpty() ? QString() : query.fieldByName(QStringLiteral("NOME")).asString();
+    QString nome;
+    SQLConnectionVARLO->bounded([&] {
+        FbQuery query(*SQLConnectionVARLO);
+        query.open(QStringLiteral("SELECT CT.*, CD.CIDADE, CD.ESTADO, CD.CODIBGE\n"
+                                  "FROM CARTORIO CT LEFT JOIN CIDADE CD\n"
+                                  "   ON (CT.CODCIDADE = CD.CODCIDADE)\n"
+                                  "ORDER BY NOME"));
+        if (!query.isEmpty())
+            nome = query.fieldByName(QStringLiteral("NOME")).asString();
+    });
+    return nome;
 }
 
 QString TFDMCadastro::VersaoLiberada(const QString& coluna)
 {
-    FbConnection::Guard guard(*SQLConnectionVARLO);
-    FbQuery query(*SQLConnectionVARLO);
-    query.open(QStringLiteral("SELECT ") + coluna + QStringLiteral(" FROM VERSAOBD"));
-    return query.isEmpty() ? QString() : query.field(0).asString();
+    QString versao;
+    SQLConnectionVARLO->bounded([&] {
+        FbQuery query(*SQLConnectionVARLO);
+        query.open(QStringLiteral("SELECT ") + coluna + QStringLiteral(" FROM VERSAOBD"));
+        if (!query.isEmpty())
+            versao = query.field(0).asString();
+    });
+    return versao;
 }
 
 void TFDMCadastro::CarregaParametros()
 {
     if (!InfoConexaoAtual)
         return;
-    ::CarregaParametros(InfoConexaoAtual->Parametro, *SQLConnectionVARLO);
+    SQLConnectionVARLO->bounded([this] { ::CarregaParametros(InfoConexaoAtual->Parametro, *SQLConnectionVARLO); });
 }
 
 void TFDMCadastro::aoDispararTmrVarlo()
@@ -173,10 +184,12 @@ void TFDMCadastro::TmrVarloTimer()
 
 void TFDMCadastro::SincronizaDataHora()
 {
-    FbConnection::Guard guard(*SQLConnectionVARLO);
-    FbQuery query(*SQLConnectionVARLO);
-    query.open(QStringLiteral("SELECT CURRENT_TIMESTAMP AS DATA_HORA FROM RDB$DATABASE"));
-    const QDateTime servidor = query.fieldByName(QStringLiteral("DATA_HORA")).asDateTime();
+    QDateTime servidor;
+    SQLConnectionVARLO->bounded([&] {
+        FbQuery query(*SQLConnectionVARLO);
+        query.open(QStringLiteral("SELECT CURRENT_TIMESTAMP AS DATA_HORA FROM RDB$DATABASE"));
+        servidor = query.fieldByName(QStringLiteral("DATA_HORA")).asDateTime();
+    });
     const QTime hora = servidor.time();
     const QDateTime local(servidor.date(), QTime(hora.hour(), hora.minute(), hora.second()), Qt::LocalTime);
     // A refusal (no privilege) changes nothing and is not reported.

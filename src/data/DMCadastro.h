@@ -60,8 +60,8 @@ public:
     // first connect only.
     void AbreConexao();
 
+    // Both defined with the version checks (update/).
     bool MesmaVersao_Exe_Banco();
-    // Defined with the updater hand-off.
     void VerificaNovaVersao(const QString& coluna, const QString& build, const QString& caption,
                             bool& encerrarSistema);
     // The released version of this program, column `coluna` of VERSAOBD

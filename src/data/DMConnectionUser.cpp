@@ -94,7 +94,8 @@ int TFDMConnectionUser::ContaConexoesBanco()
 {
     const QString escritorio = m_cadastro.SQLConnectionVARLO->param(QStringLiteral("Database"));
     try {
-        const int conexoes = countAttachments(escritorio, QStringLiteral("VARLO"), QStringLiteral("tarvumel"));
+        const int conexoes = countAttachments(escritorio, ConnectionDefinition::usuarioBanco(),
+                                             ConnectionDefinition::senhaBanco());
         setProcessExitCode(conexoes > 1 ? 1 : 0);
         return conexoes - 2;
     } catch (const Exception& e) {

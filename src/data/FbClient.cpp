@@ -6,13 +6,65 @@
 
 #include <QLocale>
 
+#include <condition_variable>
+#include <thread>
+
 namespace {
 
-void appendDpb(QByteArray& dpb, char tag, const QByteArray& value)
+using namespace std::chrono_literals;
+
+// The client's parameter block carries a length byte per item.
+constexpr int kMaxDpbItem = 255;
+// The attach call takes the location's length as a signed 16-bit number.
+constexpr int kMaxLocation = 32767;
+
+void appendDpb(QByteArray& dpb, char tag, const QByteArray& value, const QString& name)
+{
+    if (value.size() > kMaxDpbItem)
+        throw EDatabaseError(QStringLiteral("O parâmetro de conexão %1 tem %2 bytes; o limite é %3.")
+                                 .arg(name)
+                                 .arg(value.size())
+                                 .arg(kMaxDpbItem));
+    dpb.append(tag);
+    dpb.append(char(value.size()));
+    dpb.append(value);
+}
+
+void appendDpbInt(QByteArray& dpb, char tag, quint32 value)
 {
     dpb.append(tag);
-    dpb.append(char(qMin(value.size(), 255)));
-    dpb.append(value.left(255));
+    dpb.append(char(4));
+    for (int i = 0; i < 4; ++i)
+        dpb.append(char((value >> (8 * i)) & 0xFF));
+}
+
+int connectTimeout(const ConnectionParams& params)
+{
+    bool found = false;
+    const QString text = paramValue(params, QStringLiteral("connect_timeout"), &found).trimmed();
+    if (!found || text.isEmpty())
+        return FbConnection::DefaultConnectTimeout;
+    bool ok = false;
+    const int seconds = text.toInt(&ok);
+    if (!ok || seconds < 1 || seconds > 3600)
+        throw EDatabaseError(
+            QStringLiteral("O parâmetro de conexão connect_timeout deve ser um número de segundos de 1 a 3600: '%1'.")
+                .arg(text));
+    return seconds;
+}
+
+isc_db_handle attach(const QByteArray& location, const QByteArray& dpb)
+{
+    if (location.size() > kMaxLocation)
+        throw EDatabaseError(QStringLiteral("O parâmetro de conexão Database tem %1 bytes; o limite é %2.")
+                                 .arg(location.size())
+                                 .arg(kMaxLocation));
+    ISC_STATUS_ARRAY status;
+    isc_db_handle db = 0;
+    if (isc_attach_database(status, short(location.size()), location.constData(), &db, short(dpb.size()),
+                            dpb.constData()))
+        throw fbError(status);
+    return db;
 }
 
 // Character set ids the client reports for the names a definition may give.
@@ -32,8 +84,63 @@ int charSetId(const QString& name)
 
 const char* const kTpb = "\x03\x09\x0f\x11\x06";  // version3, write, read_committed, rec_version, wait
 
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Cancels the connection's operation when the scope outlives `limit`, and
+// drops the link when the cancel has not freed it `grace` later (at once for
+// no grace: a detach, for one, cannot be cancelled).
+class AnswerWatch {
+public:
+    AnswerWatch(FbConnection& connection, FbConnection::Milliseconds limit, FbConnection::Milliseconds grace)
+        : m_thread([this, &connection, limit, grace] { watch(connection, limit, grace); })
+    {
+    }
+    ~AnswerWatch()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    bool fired() const { return m_fired; }
+
+private:
+    void watch(FbConnection& connection, FbConnection::Milliseconds limit, FbConnection::Milliseconds grace)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_wake.wait_for(lock, limit, [this] { return m_done; }))
+            return;
+        m_fired = true;
+        if (grace.count() > 0) {
+            connection.cancel(FbConnection::Cancel::Raise);
+            if (m_wake.wait_for(lock, grace, [this] { return m_done; }))
+                return;
+        }
+        connection.cancel(FbConnection::Cancel::Abort);
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::atomic<bool> m_fired{false};
+    std::thread m_thread;
+};
+
 }  // namespace
 
+
+EServerNotAnswering::EServerNotAnswering()
+    : EDatabaseError(QStringLiteral("O Servidor de Banco de Dados não está respondendo.\r"
+                                    "Tente novamente em alguns instantes."))
+{
+}
 
 EDatabaseError fbError(const intptr_t* status)
 {
@@ -58,7 +165,7 @@ EDatabaseError fbError(const intptr_t* status)
     return EDatabaseError(lines.join(QStringLiteral("\r\n")), codes);
 }
 
-QString fbParamValue(const FbParamList& params, const QString& name, bool* found)
+QString paramValue(const ConnectionParams& params, const QString& name, bool* found)
 {
     for (const auto& entry : params) {
         if (entry.first.compare(name, Qt::CaseInsensitive) == 0) {
@@ -72,20 +179,42 @@ QString fbParamValue(const FbParamList& params, const QString& name, bool* found
     return {};
 }
 
-FbConnection::FbConnection(FbParamList params) : m_params(std::move(params)) {}
+FbConnection::Guard::Guard(const FbConnection& c) : m_conn(c)
+{
+    c.m_mutex.lock();
+    if (c.m_depth++ == 0)
+        c.m_heldSince = steadyMs();
+}
+
+FbConnection::Guard::Guard(const FbConnection& c, Milliseconds limit) : m_conn(c)
+{
+    if (!c.m_mutex.try_lock_for(limit))
+        throw EServerNotAnswering();
+    if (c.m_depth++ == 0)
+        c.m_heldSince = steadyMs();
+}
+
+FbConnection::Guard::~Guard()
+{
+    if (--m_conn.m_depth == 0)
+        m_conn.m_heldSince = 0;
+    m_conn.m_mutex.unlock();
+}
+
+FbConnection::FbConnection(ConnectionParams params) : m_params(std::move(params)) {}
 
 FbConnection::~FbConnection()
 {
     close();
 }
 
-void FbConnection::setParams(const FbParamList& params)
+void FbConnection::setParams(const ConnectionParams& params)
 {
     Guard guard(*this);
     m_params = params;
 }
 
-FbParamList FbConnection::params() const
+ConnectionParams FbConnection::params() const
 {
     Guard guard(*this);
     return m_params;
@@ -94,7 +223,7 @@ FbParamList FbConnection::params() const
 QString FbConnection::param(const QString& name) const
 {
     Guard guard(*this);
-    return fbParamValue(m_params, name);
+    return paramValue(m_params, name);
 }
 
 void FbConnection::open()
@@ -103,32 +232,54 @@ void FbConnection::open()
     if (m_db)
         return;
     QByteArray dpb(1, char(isc_dpb_version1));
-    appendDpb(dpb, isc_dpb_user_name, param(QStringLiteral("User_Name")).toLocal8Bit());
-    appendDpb(dpb, isc_dpb_password, param(QStringLiteral("Password")).toLocal8Bit());
+    appendDpb(dpb, isc_dpb_user_name, param(QStringLiteral("User_Name")).toLocal8Bit(), QStringLiteral("User_Name"));
+    appendDpb(dpb, isc_dpb_password, param(QStringLiteral("Password")).toLocal8Bit(), QStringLiteral("Password"));
     const QString role = param(QStringLiteral("RoleName"));
     if (!role.isEmpty())
-        appendDpb(dpb, isc_dpb_sql_role_name, role.toLocal8Bit());
+        appendDpb(dpb, isc_dpb_sql_role_name, role.toLocal8Bit(), QStringLiteral("RoleName"));
     const QString charset = param(QStringLiteral("ServerCharSet")).trimmed();
     if (!charset.isEmpty())
-        appendDpb(dpb, isc_dpb_lc_ctype, charset.toLatin1());
+        appendDpb(dpb, isc_dpb_lc_ctype, charset.toLatin1(), QStringLiteral("ServerCharSet"));
+    appendDpbInt(dpb, isc_dpb_connect_timeout, quint32(connectTimeout(m_params)));
     dpb.append(char(isc_dpb_sql_dialect));
     dpb.append(char(1));
     dpb.append(char(3));
 
-    const QByteArray database = param(QStringLiteral("Database")).toLocal8Bit();
-    ISC_STATUS_ARRAY status;
-    isc_db_handle db = 0;
-    if (isc_attach_database(status, short(database.size()), database.constData(), &db,
-                            short(dpb.size()), dpb.constData()))
-        throw fbError(status);
-    m_db = db;
-    ++m_attachment;
+    m_db = attach(param(QStringLiteral("Database")).toLocal8Bit(), dpb);
+    m_attachment = m_db;
+    ++m_attachCount;
     m_charSetId = charSetId(charset);
+}
+
+bool FbConnection::lockInterrupting(std::unique_lock<std::recursive_timed_mutex>& lock, Milliseconds patience)
+{
+    if (lock.try_lock_for(patience))
+        return true;
+    // The holder is inside the client: stop its operation, then its link.
+    cancel(Cancel::Raise);
+    if (lock.try_lock_for(300ms))
+        return true;
+    cancel(Cancel::Abort);
+    return lock.try_lock_for(500ms);
+}
+
+bool FbConnection::interrupt()
+{
+    std::unique_lock<std::recursive_timed_mutex> lock(m_mutex, std::defer_lock);
+    return lockInterrupting(lock, 200ms);
 }
 
 void FbConnection::close()
 {
-    Guard guard(*this);
+    std::unique_lock<std::recursive_timed_mutex> lock(m_mutex, std::defer_lock);
+    if (!lockInterrupting(lock, 1s))
+        return;
+    AnswerWatch watch(*this, 400ms, 0ms);
+    closeLocked();
+}
+
+void FbConnection::closeLocked()
+{
     ISC_STATUS_ARRAY status;
     if (m_tr) {
         isc_rollback_transaction(status, &m_tr);
@@ -137,6 +288,7 @@ void FbConnection::close()
     if (m_db) {
         isc_detach_database(status, &m_db);
         m_db = 0;
+        m_attachment = 0;
     }
 }
 
@@ -144,6 +296,43 @@ bool FbConnection::isOpen() const
 {
     Guard guard(*this);
     return m_db != 0;
+}
+
+void FbConnection::bounded(const std::function<void()>& work, Milliseconds lockWait, Milliseconds answerWait)
+{
+    Guard guard(*this, lockWait);
+    {
+        AnswerWatch watch(*this, answerWait, 1s);
+        try {
+            work();
+            return;
+        } catch (...) {
+            if (!watch.fired())
+                throw;
+        }
+    }
+    // A link the server did not answer on is not used again: the next use
+    // connects anew.
+    {
+        AnswerWatch watch(*this, 400ms, 0ms);
+        closeLocked();
+    }
+    throw EServerNotAnswering();
+}
+
+void FbConnection::cancel(Cancel how)
+{
+    isc_db_handle db = m_attachment.load();
+    if (!db)
+        return;
+    ISC_STATUS_ARRAY status;
+    fb_cancel_operation(status, &db, how == Cancel::Raise ? fb_cancel_raise : fb_cancel_abort);
+}
+
+FbConnection::Milliseconds FbConnection::busyFor() const
+{
+    const qint64 since = m_heldSince.load();
+    return Milliseconds(since ? steadyMs() - since : 0);
 }
 
 void FbConnection::startTransaction()
@@ -192,18 +381,6 @@ int FbConnection::exec(const QString& sql, const FbValues& values)
 {
     FbQuery query(*this);
     return query.exec(sql, values);
-}
-
-bool FbConnection::isConnectionLost(const QList<long>& codes)
-{
-    static const long lost[] = {isc_network_error, isc_net_read_err, isc_net_write_err,
-                                isc_lost_db_connection, isc_conn_lost, isc_shutdown,
-                                isc_att_shutdown};
-    for (long code : codes)
-        for (long l : lost)
-            if (code == l)
-                return true;
-    return false;
 }
 
 // Transaction of a statement: the explicit one, or its own committed at once.
@@ -402,16 +579,12 @@ QString fbTranslateParams(const QString& sql, QStringList* names)
 int countAttachments(const QString& database, const QString& user, const QString& password)
 {
     QByteArray dpb(1, char(isc_dpb_version1));
-    appendDpb(dpb, isc_dpb_user_name, user.toLocal8Bit());
-    appendDpb(dpb, isc_dpb_password, password.toLocal8Bit());
+    appendDpb(dpb, isc_dpb_user_name, user.toLocal8Bit(), QStringLiteral("User_Name"));
+    appendDpb(dpb, isc_dpb_password, password.toLocal8Bit(), QStringLiteral("Password"));
+    appendDpbInt(dpb, isc_dpb_connect_timeout, FbConnection::DefaultConnectTimeout);
+    isc_db_handle db = attach(database.toLocal8Bit(), dpb);
 
-    const QByteArray location = database.toLocal8Bit();
     ISC_STATUS_ARRAY status;
-    isc_db_handle db = 0;
-    if (isc_attach_database(status, short(location.size()), location.constData(), &db,
-                            short(dpb.size()), dpb.constData()))
-        throw fbError(status);
-
     const char items[] = {isc_info_user_names};
     char answer[1024] = {};
     if (isc_database_info(status, &db, sizeof items, items, sizeof answer, answer)) {

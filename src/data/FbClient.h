@@ -4,6 +4,7 @@
 // dataset that fetches a whole result into memory so that its rows can be
 // walked without touching the database.
 
+#include "data/ConnectionParams.h"
 #include "support/Errors.h"
 #include "support/Windows1252.h"
 
@@ -11,55 +12,97 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
-#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <mutex>
-
-// Connection parameters in file order; looked up by name without regard to
-// case, the first occurrence winning.
-using FbParamList = QList<QPair<QString, QString>>;
 
 // Values for the :NAME parameters of a statement, matched without regard to
 // case. QString is text, int/qlonglong integer, double floating point,
 // QDate date, QDateTime date and time, an invalid QVariant null.
 using FbValues = QMap<QString, QVariant>;
 
-QString fbParamValue(const FbParamList& params, const QString& name, bool* found = nullptr);
+// The server did not answer within the time a caller may wait for it.
+class EServerNotAnswering : public EDatabaseError {
+public:
+    EServerNotAnswering();
+};
 
 class FbConnection {
 public:
+    using Milliseconds = std::chrono::milliseconds;
+    // What the window thread waits for the connection's lock, and for a
+    // statement of its own before it is cancelled.
+    static constexpr Milliseconds LockWait{2000};
+    static constexpr Milliseconds AnswerWait{3000};
+    // Connect timeout in seconds, unless the parameter "connect_timeout" gives one.
+    static constexpr int DefaultConnectTimeout = 15;
+
     // Holds the connection's lock for its lifetime. Every use of the
     // connection runs under it, so two threads never overlap on it.
     class Guard {
     public:
-        explicit Guard(const FbConnection& c) : m_lock(c.m_mutex) {}
+        // Waits as long as the holder takes.
+        explicit Guard(const FbConnection& c);
+        // Waits at most `limit`; raises EServerNotAnswering past it.
+        Guard(const FbConnection& c, Milliseconds limit);
+        ~Guard();
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
 
     private:
-        std::lock_guard<std::recursive_mutex> m_lock;
+        const FbConnection& m_conn;
     };
 
-    explicit FbConnection(FbParamList params = {});
+    explicit FbConnection(ConnectionParams params = {});
     ~FbConnection();
     FbConnection(const FbConnection&) = delete;
     FbConnection& operator=(const FbConnection&) = delete;
 
     // Replaces the parameters; takes effect at the next open().
-    void setParams(const FbParamList& params);
-    FbParamList params() const;
+    void setParams(const ConnectionParams& params);
+    ConnectionParams params() const;
     QString param(const QString& name) const;
 
     // Attaches to the "Database" text as it stands, as User_Name/Password,
-    // with RoleName and ServerCharSet when given, in SQL dialect 3.
+    // with RoleName and ServerCharSet when given, in SQL dialect 3, giving up
+    // after the connect timeout. A parameter longer than the client can carry
+    // is refused, never cut.
     void open();
-    // Detaches; an active transaction is rolled back. Never throws.
+    // Detaches; an active transaction is rolled back. Never throws, and never
+    // waits long: a holder that keeps the lock has its operation cancelled,
+    // and a server that does not answer has the link dropped.
     void close();
     bool isOpen() const;
     // Counts the attachments made: a statement prepared under one count is
     // gone once it changes.
-    quint64 attachment() const { return m_attachment; }
+    quint64 attachment() const { return m_attachCount; }
+
+    // Runs `work` under the lock, waiting at most `lockWait` for it. A
+    // statement inside that runs longer than `answerWait` is cancelled (the
+    // link is dropped, and the connection closed, when the server does not
+    // take the cancel); then EServerNotAnswering is raised.
+    void bounded(const std::function<void()>& work, Milliseconds lockWait = LockWait,
+                 Milliseconds answerWait = AnswerWait);
+
+    // Asks the client, from any thread and without the lock, to stop the
+    // operation running on the attachment. Raise makes it fail once the
+    // server takes the request; Abort drops the client's side of the link at
+    // once, which frees a caller that waits on a server gone silent.
+    enum class Cancel { Raise, Abort };
+    void cancel(Cancel how);
+
+    // Frees the connection from a holder that keeps it: after a moment its
+    // operation is cancelled, then its link dropped. True once the lock is
+    // free (within about a second); the lock is not kept.
+    bool interrupt();
+
+    // How long the current holder has had the lock; zero while it is free.
+    Milliseconds busyFor() const;
 
     // Explicit read-committed, read-write transaction waiting on locks.
     // Statements outside one run in their own transaction, committed at once.
@@ -68,13 +111,8 @@ public:
     void rollback();
     bool inTransaction() const;
 
-    std::recursive_mutex& lock() const { return m_mutex; }
-
     // Runs a statement without a result set; returns the rows it affected.
     int exec(const QString& sql, const FbValues& values = {});
-
-    // True for the client's codes of a broken or shut-down connection.
-    static bool isConnectionLost(const QList<long>& codes);
 
     // Client handles, for FbQuery.
     unsigned int* dbHandle() { return &m_db; }
@@ -83,12 +121,18 @@ public:
     int clientCharSetId() const { return m_charSetId; }
 
 private:
-    mutable std::recursive_mutex m_mutex;
-    FbParamList m_params;
+    bool lockInterrupting(std::unique_lock<std::recursive_timed_mutex>& lock, Milliseconds patience);
+    void closeLocked();
+
+    mutable std::recursive_timed_mutex m_mutex;
+    mutable int m_depth = 0;                      // under m_mutex
+    mutable std::atomic<qint64> m_heldSince{0};   // steady clock, ms; 0 when free
+    std::atomic<unsigned int> m_attachment{0};    // m_db, for cancel() off the lock
+    ConnectionParams m_params;
     unsigned int m_db = 0;
     unsigned int m_tr = 0;
     int m_charSetId = 0;
-    quint64 m_attachment = 0;
+    quint64 m_attachCount = 0;                    // attachments made so far
 };
 
 // One column value of a fetched row.
@@ -136,7 +180,6 @@ public:
             ++m_pos;
     }
     bool eof() const { return m_pos >= m_rows.size(); }
-    int recNo() const { return m_pos; }
 
     const QStringList& fieldNames() const { return m_names; }
     // Throws EDatabaseError when no column has that name (case-insensitive).

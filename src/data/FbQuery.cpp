@@ -95,18 +95,125 @@ QVariant scaled(qint64 value, short scale)
     return QVariant(double(value) / std::pow(10.0, -scale));
 }
 
-QVariant readColumn(FbConnection& c, unsigned int* tr, const XSQLVAR& v)
+// Types of newer servers, absent from this client's header.
+constexpr int kSqlTimestampTzEx = 32748;
+constexpr int kSqlTimeTzEx = 32750;
+constexpr int kSqlInt128 = 32752;
+constexpr int kSqlTimestampTz = 32754;
+constexpr int kSqlTimeTz = 32756;
+constexpr int kSqlDec16 = 32760;
+constexpr int kSqlDec34 = 32762;
+
+quint64 readU64(const char* p)
 {
-    if ((v.sqltype & 1) && *v.sqlind < 0)
-        return {};
-    const char* p = v.sqldata;
-    switch (v.sqltype & ~1) {
+    quint64 x;
+    std::memcpy(&x, p, sizeof x);
+    return x;
+}
+
+// A 128-bit integer: as the 64-bit path when it fits, else its exact decimal text.
+QVariant fromInt128(const char* p, short scale)
+{
+    const quint64 low = readU64(p);
+    const qint64 high = qint64(readU64(p + 8));
+    if ((high == 0 && qint64(low) >= 0) || (high == -1 && qint64(low) < 0))
+        return scaled(qint64(low), scale);
+    const bool negative = high < 0;
+    unsigned __int128 magnitude = (static_cast<unsigned __int128>(quint64(high)) << 64) | low;
+    if (negative)
+        magnitude = ~magnitude + 1;
+    QString digits;
+    while (magnitude) {
+        digits.prepend(QChar(u'0' + int(magnitude % 10)));
+        magnitude /= 10;
+    }
+    if (scale < 0) {
+        const int places = -scale;
+        if (digits.size() <= places)
+            digits.prepend(QString(places - digits.size() + 1, u'0'));
+        digits.insert(digits.size() - places, u'.');
+    } else if (scale > 0) {
+        digits += QString(scale, u'0');
+    }
+    return negative ? QStringLiteral("-") + digits : digits;
+}
+
+// One 10-bit densely packed group of three decimal digits.
+int declet(unsigned bits)
+{
+    const auto bit = [bits](int n) { return int((bits >> n) & 1); };
+    const int p = bit(9), q = bit(8), r = bit(7), s = bit(6), t = bit(5), u = bit(4), y = bit(0);
+    int d2 = int(bits >> 7) & 7, d1 = int(bits >> 4) & 7, d0 = int(bits) & 7;
+    if (bit(3)) {
+        switch ((bits >> 1) & 3) {
+        case 0: d0 = 8 + y; break;
+        case 1: d1 = 8 + u; d0 = s * 4 + t * 2 + y; break;
+        case 2: d2 = 8 + r; d0 = p * 4 + q * 2 + y; break;
+        default:
+            switch ((bits >> 5) & 3) {
+            case 0: d2 = 8 + r; d1 = 8 + u; d0 = p * 4 + q * 2 + y; break;
+            case 1: d2 = 8 + r; d1 = p * 4 + q * 2 + u; d0 = 8 + y; break;
+            case 2: d1 = 8 + u; d0 = 8 + y; break;
+            default: d2 = 8 + r; d1 = 8 + u; d0 = 8 + y; break;
+            }
+        }
+    }
+    return d2 * 100 + d1 * 10 + d0;
+}
+
+// An IEEE 754 decimal of 64 or 128 bits in densely packed form, as the
+// nearest double: sign, a 5-bit combination field, the exponent's
+// continuation bits, then groups of three digits.
+double fromDecFloat(const char* p, bool wide)
+{
+    const unsigned __int128 bits = wide
+        ? (static_cast<unsigned __int128>(readU64(p + 8)) << 64) | readU64(p)
+        : static_cast<unsigned __int128>(readU64(p));
+    const int width = wide ? 128 : 64;
+    const int expContinuation = wide ? 12 : 8;
+    const int groups = wide ? 11 : 5;
+    const int bias = wide ? 6176 : 398;
+
+    const bool negative = (bits >> (width - 1)) & 1;
+    const unsigned combination = unsigned(bits >> (width - 6)) & 0x1F;
+    if ((combination >> 1) == 0xF) {
+        if (combination & 1)
+            return std::nan("");
+        return negative ? -HUGE_VAL : HUGE_VAL;
+    }
+    int exponentHigh = int(combination >> 3);
+    int leading = int(combination & 7);
+    if (exponentHigh == 3) {
+        exponentHigh = int(combination >> 1) & 3;
+        leading = 8 + int(combination & 1);
+    }
+    const int continuation = int(bits >> (width - 6 - expContinuation)) & ((1 << expContinuation) - 1);
+    const int exponent = ((exponentHigh << expContinuation) | continuation) - bias;
+
+    QString text = negative ? QStringLiteral("-") : QString();
+    text += QString::number(leading);
+    for (int g = groups - 1; g >= 0; --g)
+        text += QStringLiteral("%1").arg(declet(unsigned(bits >> (10 * g)) & 0x3FF), 3, 10, QLatin1Char('0'));
+    return (text + QLatin1Char('e') + QString::number(exponent)).toDouble();
+}
+
+// A with-time-zone value is held in UTC; it reads in the local zone.
+QDateTime fromUtc(const QDate& date, const QTime& time)
+{
+    return QDateTime(date, time, Qt::UTC).toLocalTime();
+}
+
+}  // namespace
+
+QVariant fbDecodeValue(int sqltype, int sqlscale, int sqlsubtype, int sqllen, const char* p)
+{
+    switch (sqltype) {
     case SQL_TEXT: {
-        const int cs = v.sqlsubtype & 0xFF;
-        QString text = decodeText(p, v.sqllen, cs);
+        const int cs = sqlsubtype & 0xFF;
+        QString text = decodeText(p, sqllen, cs);
         // A multi-byte charset pads CHAR(n) to its byte width; keep n characters.
         if (isMultiByte(cs)) {
-            const int chars = v.sqllen / (cs == 4 ? 4 : 3);
+            const int chars = sqllen / (cs == 4 ? 4 : 3);
             while (text.size() > chars && text.endsWith(u' '))
                 text.chop(1);
         }
@@ -115,23 +222,25 @@ QVariant readColumn(FbConnection& c, unsigned int* tr, const XSQLVAR& v)
     case SQL_VARYING: {
         short length;
         std::memcpy(&length, p, sizeof length);
-        return decodeText(p + 2, length, v.sqlsubtype & 0xFF);
+        return decodeText(p + 2, length, sqlsubtype & 0xFF);
     }
     case SQL_SHORT: {
         short x;
         std::memcpy(&x, p, sizeof x);
-        return scaled(x, v.sqlscale);
+        return scaled(x, short(sqlscale));
     }
     case SQL_LONG: {
         ISC_LONG x;
         std::memcpy(&x, p, sizeof x);
-        return scaled(x, v.sqlscale);
+        return scaled(x, short(sqlscale));
     }
     case SQL_INT64: {
         ISC_INT64 x;
         std::memcpy(&x, p, sizeof x);
-        return scaled(x, v.sqlscale);
+        return scaled(x, short(sqlscale));
     }
+    case kSqlInt128:
+        return fromInt128(p, short(sqlscale));
     case SQL_FLOAT: {
         float x;
         std::memcpy(&x, p, sizeof x);
@@ -143,6 +252,9 @@ QVariant readColumn(FbConnection& c, unsigned int* tr, const XSQLVAR& v)
         std::memcpy(&x, p, sizeof x);
         return x;
     }
+    case kSqlDec16:
+    case kSqlDec34:
+        return fromDecFloat(p, sqltype == kSqlDec34);
     case SQL_TYPE_DATE: {
         ISC_DATE d;
         std::memcpy(&d, p, sizeof d);
@@ -153,24 +265,46 @@ QVariant readColumn(FbConnection& c, unsigned int* tr, const XSQLVAR& v)
         std::memcpy(&t, p, sizeof t);
         return fromIscTime(t);
     }
+    case kSqlTimeTz:
+    case kSqlTimeTzEx: {
+        // A time of day in UTC reads as the local time of today.
+        ISC_TIME t;
+        std::memcpy(&t, p, sizeof t);
+        return fromUtc(QDateTime::currentDateTimeUtc().date(), fromIscTime(t)).time();
+    }
     case SQL_TIMESTAMP: {
         ISC_TIMESTAMP ts;
         std::memcpy(&ts, p, sizeof ts);
         return QDateTime(fromIscDate(ts.timestamp_date), fromIscTime(ts.timestamp_time));
     }
+    case kSqlTimestampTz:
+    case kSqlTimestampTzEx: {
+        ISC_TIMESTAMP ts;
+        std::memcpy(&ts, p, sizeof ts);
+        return fromUtc(fromIscDate(ts.timestamp_date), fromIscTime(ts.timestamp_time));
+    }
     case SQL_BOOLEAN:
         return *p != 0;
-    case SQL_BLOB: {
+    default:
+        throw EDatabaseError(QStringLiteral("Unsupported column type %1").arg(sqltype));
+    }
+}
+
+namespace {
+
+QVariant readColumn(FbConnection& c, unsigned int* tr, const XSQLVAR& v)
+{
+    if ((v.sqltype & 1) && *v.sqlind < 0)
+        return {};
+    if ((v.sqltype & ~1) == SQL_BLOB) {
         ISC_QUAD id;
-        std::memcpy(&id, p, sizeof id);
+        std::memcpy(&id, v.sqldata, sizeof id);
         const QByteArray bytes = readBlob(c, tr, &id);
         if (v.sqlsubtype == 1)
             return decodeText(bytes.constData(), bytes.size(), v.sqlscale & 0xFF);
         return bytes;
     }
-    default:
-        throw EDatabaseError(QStringLiteral("Unsupported column type %1").arg(v.sqltype));
-    }
+    return fbDecodeValue(v.sqltype & ~1, v.sqlscale, v.sqlsubtype, v.sqllen, v.sqldata);
 }
 
 // One prepared statement with its bound input and output buffers.

@@ -7,14 +7,6 @@
 
 TInfoConexao* InfoConexaoAtual = nullptr;
 
-QString paramValue(const ConnectionParams& params, const QString& name)
-{
-    for (const auto& p : params)
-        if (p.first.compare(name, Qt::CaseInsensitive) == 0)
-            return p.second;
-    return QString();
-}
-
 void TInfoConexao::CarregaInformacoes(const ConnectionParams& params)
 {
     BancoDados = paramValue(params, QStringLiteral("Database"));

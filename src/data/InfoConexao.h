@@ -3,16 +3,10 @@
 // machine and build it runs, how far the start-up connections got, and the
 // office parameters. One instance per process, reached through InfoConexaoAtual.
 
-#include <QList>
-#include <QPair>
+#include "data/ConnectionParams.h"
+
 #include <QString>
 #include <memory>
-
-using ConnectionParams = QList<QPair<QString, QString>>;
-
-// Value of a connection parameter: names match without regard to case and the
-// first occurrence wins. Empty when absent.
-QString paramValue(const ConnectionParams& params, const QString& name);
 
 struct TAplicacao {
     QString Sistema;

@@ -58,10 +58,9 @@ QList<TicketRow> FbTicketSource::open(const QDate& data)
     return rows;
 }
 
-void FbTicketSource::retire()
+bool FbTicketSource::retire()
 {
-    // Taking the lock waits for a query in progress to finish.
-    FbConnection::Guard guard(*m_connection);
     m_retired = true;
-    m_query.reset();
+    // A query that began before is cancelled; none begins after.
+    return m_connection->interrupt();
 }

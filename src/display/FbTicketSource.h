@@ -27,8 +27,9 @@ public:
     QList<TicketRow> open(const QDate& data) override;
 
     // After this the source never touches the connection again (the window is
-    // going away and its data module closes the connection).
-    void retire();
+    // going away and its data module closes the connection). A query still
+    // running is cancelled; false when it has not let go within a second.
+    bool retire();
 
 private:
     std::shared_ptr<FbConnection> m_connection;

@@ -1,5 +1,33 @@
 #include "display/WalkerControl.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+// Walker threads started and not yet ended, in the whole process.
+struct RunningWalkers {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int count = 0;
+};
+
+RunningWalkers& runningWalkers()
+{
+    static RunningWalkers running;
+    return running;
+}
+
+} // namespace
+
+bool WalkerControl::waitForAllWalkers(int ms)
+{
+    RunningWalkers& running = runningWalkers();
+    std::unique_lock<std::mutex> lock(running.mutex);
+    return running.ended.wait_for(lock, std::chrono::milliseconds(ms), [&running] { return running.count == 0; });
+}
+
 WalkerControl::WalkerControl(WalkerSetup setup, QObject* parent)
     : QObject(parent), m_setup(std::move(setup))
 {
@@ -27,6 +55,19 @@ void WalkerControl::launch()
     QPointer<ThChamaSenha> ended(walker);
     connect(walker, &QThread::finished, this, [this, ended] { walkerEnded(ended); }, Qt::QueuedConnection);
     connect(walker, &QThread::finished, walker, &QObject::deleteLater);
+    {
+        std::lock_guard<std::mutex> lock(runningWalkers().mutex);
+        ++runningWalkers().count;
+    }
+    // Runs on the walker's thread as its last act.
+    connect(walker, &QThread::finished, walker, [] {
+        RunningWalkers& running = runningWalkers();
+        {
+            std::lock_guard<std::mutex> lock(running.mutex);
+            --running.count;
+        }
+        running.ended.notify_all();
+    }, Qt::DirectConnection);
     Q_EMIT walkerCreated(walker);
     walker->start(QThread::LowestPriority);
 }

@@ -20,6 +20,10 @@ public:
     // The walker whose body has not ended yet, or null.
     ThChamaSenha* current() const { return m_current; }
 
+    // Waits at most `ms` for the threads of every walker started in this
+    // process to end; true when none runs any more.
+    static bool waitForAllWalkers(int ms);
+
 Q_SIGNALS:
     // Emitted just before a new walker starts.
     void walkerCreated(ThChamaSenha* walker);

@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// Installs one instance of each class below into services(); the windowed
+// program adds the services that need widgets.
+void installLinuxCoreServices();
+
 // dlopen by full path; symbols stay local to the library.
 class LinuxLibraryLoader : public LibraryLoader {
 public:

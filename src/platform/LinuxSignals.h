@@ -7,6 +7,9 @@ namespace platform {
 // an orderly end: `onSignal` runs later on the calling thread, from its event
 // loop. Installed before the database client sets up handlers of its own,
 // which would otherwise swallow the signal and leave the program running.
-void watchTerminationSignals(std::function<void()> onSignal);
+// Where no loop takes the request (start-up waits on the server, a start-up
+// box is open, the window thread is blocked), the process ends by itself
+// `graceMs` after the signal with exit code 128 + the signal's number.
+void watchTerminationSignals(std::function<void()> onSignal, int graceMs = 3000);
 
 } // namespace platform

@@ -1,5 +1,8 @@
 #include "platform/Platform.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace platform {
 
 Services& services()
@@ -9,3 +12,9 @@ Services& services()
 }
 
 } // namespace platform
+
+void platform::endProcessNow(int code)
+{
+    std::fflush(nullptr);
+    std::_Exit(code);
+}

@@ -129,4 +129,13 @@ struct Services {
 // The services in force. Every field is set before the program uses it.
 Services& services();
 
+// Replaces the file's contents whole or not at all: the bytes go to a new
+// file beside it (with the old one's permissions), are synced to the disk
+// and only then renamed over it. False on any failure, the old file untouched.
+bool replaceFileContents(const QString& path, const QByteArray& bytes);
+
+// Flushes the standard streams and ends the process at once with `code`,
+// running no exit handlers (a thread may still be inside a library).
+[[noreturn]] void endProcessNow(int code);
+
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "update/NovaVersao.h"
 
 #include "config/ProfileFile.h"
+#include "data/DMCadastro.h"
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
 #include "support/ProgramPaths.h"
@@ -79,3 +80,12 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
 }
 
 } // namespace NovaVersao
+
+// Hands over to the updater when the office released a newer version of this
+// program than the running build.
+void TFDMCadastro::VerificaNovaVersao(const QString& coluna, const QString& build, const QString& caption,
+                                      bool& encerrarSistema)
+{
+    const QString servidor = InfoConexaoAtual ? InfoConexaoAtual->ServidorAplicacao : QString();
+    NovaVersao::verifica(VersaoLiberada(coluna), build, caption, servidor, encerrarSistema);
+}

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
@@ -375,6 +376,36 @@ private Q_SLOTS:
         walker.join();
         QVERIFY(afterRelease);
         QCOMPARE(m_dialog->ChkLstBxTipoAtendimento->count(), 1);
+    }
+
+    // A walker step that never lets the connection go: the window waits a
+    // few seconds, says the database is not answering, and goes back.
+    void stuckConnectionSendsTheDialogBack()
+    {
+        auto conexao = std::make_shared<FbConnection>();
+        m_dialog->setConexao(conexao);
+        std::atomic<bool> held{false};
+        std::atomic<bool> release{false};
+        std::thread walker([&] {
+            FbConnection::Guard guard(*conexao);
+            held = true;
+            for (int i = 0; i < 1500 && !release; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        while (!held)
+            std::this_thread::yield();
+        QElapsedTimer clock;
+        clock.start();
+        m_dialog->show();
+        const qint64 waited = clock.elapsed();
+        release = true;
+        walker.join();
+        QVERIFY2(waited < 4000, qPrintable(QString::number(waited)));
+        QCOMPARE(m_platform->boxes.shown.size(), 1);
+        QVERIFY2(m_platform->boxes.shown[0].text.contains(QStringLiteral("não está respondendo")),
+                 qPrintable(m_platform->boxes.shown[0].text));
+        QTRY_VERIFY(!m_dialog->isVisible());
+        QVERIFY(m_failures.isEmpty());
     }
 
 private:

@@ -3,6 +3,9 @@
 #include "config/ProfileFile.h"
 #include "support/Errors.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <unistd.h>
 
@@ -157,6 +160,34 @@ private Q_SLOTS:
             ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
         QVERIFY(!QFile::exists(path));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A full disk: the write fails with the usual error and the file keeps
+    // every byte (a small file system of its own, mounted for the test).
+    void fullDiskFailsAndKeepsTheFile()
+    {
+        if (geteuid() != 0)
+            QSKIP("mounting a small file system needs the superuser");
+        QTemporaryDir mountPoint;
+        const QString dir = mountPoint.path();
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=16k", "tmpfs", dir}) != 0)
+            QSKIP("no small file system could be mounted");
+        const auto unmount = qScopeGuard([dir] { QProcess::execute(QStringLiteral("umount"), {dir}); });
+        const QString path = dir + QStringLiteral("/CARTORIO.ini");
+        QByteArray content("[MONITOR]\r\nTIPO_SENHA=F,P\r\nREPETIR_SOM=N\r\n[OUTRA]\r\n");
+        while (content.size() < 3250)
+            content += "CHAVE=" + QByteArray(40, 'v') + "\r\n";
+        writeAll(path, content);
+        QFile filler(dir + QStringLiteral("/enche"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(1024, 'x')) > 0) {
+        }
+        filler.close();
+
+        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+            ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("REPETIR_SOM"), QStringLiteral("S")));
+        QCOMPARE(readAll(path), content);
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), (QStringList{"CARTORIO.ini", "enche"}));
     }
 
 private:

@@ -49,7 +49,7 @@ public:
     QString office() const { return host() + QLatin1Char(':') + m_dir + QStringLiteral("/CARTORIO.FDB"); }
     QString user() const { return host() + QLatin1Char(':') + m_dir + QStringLiteral("/USUARIO.FDB"); }
 
-    static FbParamList params(const QString& database)
+    static ConnectionParams params(const QString& database)
     {
         return {{QStringLiteral("Database"), database},
                 {QStringLiteral("User_Name"), QStringLiteral("VARLO")},

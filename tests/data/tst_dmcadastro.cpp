@@ -52,7 +52,9 @@ private Q_SLOTS:
         QTest::newRow("repeated names kept in order")
             << QByteArray("[CART\xD3RIO]\nDATABASE=a\ndatabase=b\nno equals sign\n=nameless\n")
             << QStringList{"DATABASE=a", "database=b"};
-        QTest::newRow("section absent") << QByteArray("[CARTORIO]\nDatabase=plain O\n") << QStringList{};
+        QTest::newRow("UTF-8") << QByteArray("[CART\xC3\x93RIO]\nDatabase=S\xC3\xA3o\n") << QStringList{"Database=São"};
+        QTest::newRow("UTF-8 after a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF[CART\xC3\x93RIO]\r\nDatabase=y\r\n") << QStringList{"Database=y"};
     }
     void definitionFile()
     {
@@ -70,6 +72,36 @@ private Q_SLOTS:
         QCOMPARE(full.size(), expected.size() + 2);
         QCOMPARE(full.at(full.size() - 2), qMakePair(QStringLiteral("User_Name"), QStringLiteral("VARLO")));
         QCOMPARE(full.last(), qMakePair(QStringLiteral("Password"), QStringLiteral("tarvumel")));
+    }
+
+    // The box names the entry that is missing and the file, instead of the
+    // client's complaint about the location it was never given.
+    void definitionFileWithoutTheEntry_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected"); // %1 the file
+        const QString semSecao = QStringLiteral("A seção [CARTÓRIO] não foi encontrada no arquivo %1.");
+        QTest::newRow("empty file") << QByteArray() << semSecao;
+        QTest::newRow("section without accent") << QByteArray("[CARTORIO]\nDatabase=plain O\n") << semSecao;
+        QTest::newRow("no Database entry")
+            << QByteArray("[CART\xD3RIO]\r\nUser_Name=VARLO\r\n")
+            << QStringLiteral("A entrada Database da seção [CARTÓRIO] não foi encontrada no arquivo %1.");
+        QTest::newRow("empty Database entry")
+            << QByteArray("[CART\xD3RIO]\r\nDatabase=  \r\n")
+            << QStringLiteral("A entrada Database da seção [CARTÓRIO] do arquivo %1 está vazia.");
+    }
+    void definitionFileWithoutTheEntry()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        FakePlatform fake;
+        ProgramFolder folder(false);
+        folder.writeIni(content);
+        TFDMCadastro dm;
+        QVERIFY(terminationRequested());
+        QCOMPARE(fake.boxes.shown.size(), 1);
+        QCOMPARE(fake.boxes.shown[0].text,
+                 kConexaoFalhou + expected.arg(folder.iniPath()) + QStringLiteral("\rClasse: EDatabaseError"));
     }
 
     void dateFormatCheck_data()

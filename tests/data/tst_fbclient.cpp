@@ -4,6 +4,8 @@
 
 #include "data/FbClient.h"
 #include "data/FbPreparedQuery.h"
+#include "data/FbQueryIo.h"
+#include "support/ManipulaExcecoes.h"
 #include "support/DbFixture.h"
 #include "support/TestMain.h"
 
@@ -12,6 +14,7 @@
 #include "support/Paths.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <atomic>
 #include <thread>
@@ -41,6 +44,8 @@ private Q_SLOTS:
     void repeatedAndMissingParameters();
     void typedParameters();
     void nullReadings();
+    void newerServerTypes_data();
+    void newerServerTypes();
 
     void rowsSurviveClosedConnection();
     void preparedQueryRuns_data();
@@ -74,12 +79,12 @@ void TstFbClient::paramLookup()
     QFETCH(QString, name);
     QFETCH(QString, expected);
     QFETCH(bool, found);
-    const FbParamList list{{"Database", "srv:/db"},
+    const ConnectionParams list{{"Database", "srv:/db"},
                            {"User_Name", "FIRST"},
                            {"ServerCharSet", ""},
                            {"User_Name", "SECOND"}};
     bool wasFound = !found;
-    QCOMPARE(fbParamValue(list, name, &wasFound), expected);
+    QCOMPARE(paramValue(list, name, &wasFound), expected);
     QCOMPARE(wasFound, found);
 }
 
@@ -137,7 +142,7 @@ void TstFbClient::firstEntryWins()
     QFETCH(bool, sectionPasswordWrong);
     DbFixture fx;
     const QString db = fx.createOffice();
-    FbParamList list{{"Database", db}, {"ServerCharSet", ""}};
+    ConnectionParams list{{"Database", db}, {"ServerCharSet", ""}};
     if (sectionPasswordWrong)
         list.append(qMakePair(QString("PASSWORD"), QString("wrong")));
     list.append(qMakePair(QString("User_Name"), QString("VARLO")));
@@ -182,7 +187,7 @@ void TstFbClient::connectionErrors()
     QFETCH(bool, lost);
     DbFixture fx;
     QString db = fx.createOffice();
-    FbParamList list = DbFixture::params(db);
+    ConnectionParams list = DbFixture::params(db);
     if (what == "password")
         list.prepend({"Password", "nope"});
     else if (what == "missing")
@@ -197,7 +202,7 @@ void TstFbClient::connectionErrors()
     } catch (const EDatabaseError& e) {
         QVERIFY2(e.message().startsWith(messageStart), qPrintable(e.message()));
         QVERIFY(e.codes().contains(code));
-        QCOMPARE(FbConnection::isConnectionLost(e.codes()), lost);
+        QCOMPARE(isCommunicationFailure(e.message(), e.codes()), lost);
         const QStringList lines = e.message().split("\r\n");
         for (int i = 1; i < lines.size(); ++i)
             QVERIFY(lines[i] != lines[i - 1]);
@@ -217,7 +222,7 @@ void TstFbClient::statementErrorKeepsConnection()
         QFAIL("no error");
     } catch (const EDatabaseError& e) {
         QVERIFY(e.message().contains("NADA"));
-        QVERIFY(!FbConnection::isConnectionLost(e.codes()));
+        QVERIFY(!isCommunicationFailure(e.message(), e.codes()));
     }
     QVERIFY(!q.isActive());
     QVERIFY(!c->inTransaction());
@@ -231,7 +236,7 @@ void TstFbClient::roleThatDoesNotExist()
     if (!DbFixture::requireServer())
         return;
     DbFixture fx;
-    FbParamList list = DbFixture::params(fx.createOffice());
+    ConnectionParams list = DbFixture::params(fx.createOffice());
     list.prepend({"RoleName", "RoleName"});
     FbConnection connection(list);
     connection.open();
@@ -365,6 +370,82 @@ void TstFbClient::typedParameters()
     const QDateTime server = q.fieldByName("DATA_HORA").asDateTime();
     QVERIFY(server.isValid());
     QVERIFY(qAbs(server.secsTo(QDateTime::currentDateTime())) < 300);
+}
+
+namespace {
+
+QByteArray littleEndian(quint64 value, int bytes = 8)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((value >> (8 * i)) & 0xFF));
+    return out;
+}
+
+// A client timestamp: days since 17 Nov 1858, then 1/10000 s since midnight.
+QByteArray clientTimestamp(const QDate& date, const QTime& time)
+{
+    return littleEndian(quint64(QDate(1858, 11, 17).daysTo(date)), 4)
+        + littleEndian(quint64(time.msecsSinceStartOfDay()) * 10, 4);
+}
+
+} // namespace
+
+// Columns a newer server sends, from buffers as the client fills them. The
+// zone is fixed so that a value read as local time, not as UTC, shows.
+void TstFbClient::newerServerTypes_data()
+{
+    QTest::addColumn<int>("sqltype");
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QVariant>("expected");
+
+    const QByteArray gmt = littleEndian(65535, 2);
+    const QByteArray instant = clientTimestamp(QDate(2024, 3, 5), QTime(15, 30));
+    const QDateTime local(QDate(2024, 3, 5), QTime(12, 30));
+    QTest::newRow("timestamp with time zone") << 32754 << 0 << instant + gmt + QByteArray(2, 0) << QVariant(local);
+    QTest::newRow("timestamp with time zone, with offset")
+        << 32748 << 0 << instant + gmt + littleEndian(quint64(-180) & 0xFFFF, 2) << QVariant(local);
+    QTest::newRow("time with time zone")
+        << 32756 << 0 << littleEndian(quint64(QTime(15, 30).msecsSinceStartOfDay()) * 10, 4) + gmt
+        << QVariant(QTime(12, 30));
+
+    QTest::newRow("int128 small") << 32752 << 0 << littleEndian(42) + littleEndian(0) << QVariant(qlonglong(42));
+    QTest::newRow("int128 negative, scaled")
+        << 32752 << -2 << littleEndian(quint64(-5)) + littleEndian(~0ULL) << QVariant(-0.05);
+    QTest::newRow("int128 past 64 bits") << 32752 << 0 << littleEndian(1) + littleEndian(1)
+                                         << QVariant(QStringLiteral("18446744073709551617"));
+    QTest::newRow("int128 negative past 64 bits, scaled")
+        << 32752 << -3 << littleEndian(0) + littleEndian(quint64(-64))
+        << QVariant(QStringLiteral("-1180591620717411303.424"));
+
+    QTest::newRow("decfloat16 1") << 32760 << 0 << littleEndian(0x2238000000000001ULL) << QVariant(1.0);
+    QTest::newRow("decfloat16 -1") << 32760 << 0 << littleEndian(0xA238000000000001ULL) << QVariant(-1.0);
+    QTest::newRow("decfloat16 1.5") << 32760 << 0 << littleEndian(0x2234000000000015ULL) << QVariant(1.5);
+    QTest::newRow("decfloat16 999") << 32760 << 0 << littleEndian(0x22380000000000FFULL) << QVariant(999.0);
+    QTest::newRow("decfloat16 888") << 32760 << 0 << littleEndian(0x223800000000006EULL) << QVariant(888.0);
+    QTest::newRow("decfloat16 9e15, leading digit 9")
+        << 32760 << 0 << littleEndian(0x6E38000000000000ULL) << QVariant(9e15);
+    QTest::newRow("decfloat34 1") << 32762 << 0 << littleEndian(1) + littleEndian(0x2208000000000000ULL)
+                                  << QVariant(1.0);
+    QTest::newRow("decfloat34 12.34") << 32762 << 0 << littleEndian(0x534) + littleEndian(0x2207800000000000ULL)
+                                      << QVariant(12.34);
+
+    QTest::newRow("boolean true") << int(SQL_BOOLEAN) << 0 << QByteArray(1, 1) << QVariant(true);
+    QTest::newRow("boolean false") << int(SQL_BOOLEAN) << 0 << QByteArray(1, 0) << QVariant(false);
+}
+
+void TstFbClient::newerServerTypes()
+{
+    QFETCH(int, sqltype);
+    QFETCH(int, scale);
+    QFETCH(QByteArray, data);
+    QFETCH(QVariant, expected);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "America/Sao_Paulo");
+    const auto restore = qScopeGuard([zone] { zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone); });
+    const QVariant got = fbDecodeValue(sqltype, scale, 0, data.size(), data.constData());
+    QCOMPARE(got, expected);
 }
 
 void TstFbClient::nullReadings()
@@ -639,7 +720,7 @@ void TstFbClient::killedAttachmentIsLostConnection()
         q.open("SELECT COUNT(*) FROM ATEND_SENHA");
         QFAIL("the killed attachment still answered");
     } catch (const EDatabaseError& e) {
-        QVERIFY2(FbConnection::isConnectionLost(e.codes()), qPrintable(e.message()));
+        QVERIFY2(isCommunicationFailure(e.message(), e.codes()), qPrintable(e.message()));
     }
     victim->close();
     QVERIFY(!victim->isOpen());

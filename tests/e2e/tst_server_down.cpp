@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
+#include <QTcpServer>
 
 namespace {
 
@@ -102,6 +103,92 @@ private Q_SLOTS:
         }
         QVERIFY(program.running());
         QCOMPARE(e2e::windowsNamed(QStringLiteral("^Monitor de Senhas$"), program.pid()).size(), 0);
+    }
+
+    // A server that stops answering (stopped in its tracks) while the walker
+    // waits inside its query: closing the window, or a termination signal,
+    // still ends the program at once.
+    void endingWithTheServerFrozen_data()
+    {
+        QTest::addColumn<bool>("bySignal");
+        QTest::newRow("window closed") << false;
+        QTest::newRow("termination signal") << true;
+    }
+
+    void endingWithTheServerFrozen()
+    {
+        QFETCH(bool, bySignal);
+        e2e::PrivateServer server;
+        QString error;
+        QVERIFY2(server.start(&error), qPrintable(error));
+        const QString database = server.createDemoDatabases(&error);
+        QVERIFY2(!database.isEmpty(), qPrintable(error));
+
+        e2e::Program program;
+        QVERIFY(program.stage(database));
+        program.start();
+        const QString window = e2e::waitForWindow(MainWindowName, program.pid(), 30000);
+        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("no display window: ") + program.errorOutput()));
+        QTest::qWait(1500);
+        QVERIFY(server.freeze());
+        // Two calls of 5 s and the blank second: by then the walker's next
+        // query waits on the frozen server.
+        QTest::qWait(12000);
+        QVERIFY(program.running());
+
+        QElapsedTimer clock;
+        clock.start();
+        if (bySignal)
+            program.process().terminate();
+        else
+            QVERIFY(e2e::requestClose(window));
+        const bool ended = program.waitForExit(5000);
+        const qint64 took = clock.elapsed();
+        server.thaw();
+        qInfo("ended %lld ms after the request, exit code %d", took, program.process().exitCode());
+        QVERIFY2(ended, "the program went on with the server frozen");
+        QVERIFY2(took < 2500, qPrintable(QString::number(took)));
+        QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    }
+
+    // A termination signal ends the program during start-up too: while the
+    // splash waits on a server that takes the link and never answers, and
+    // while the box that reports the failed connection is open.
+    void terminationDuringStartUp_data()
+    {
+        QTest::addColumn<bool>("boxOpen");
+        QTest::newRow("splash waiting on the server") << false;
+        QTest::newRow("failure box open") << true;
+    }
+
+    void terminationDuringStartUp()
+    {
+        QFETCH(bool, boxOpen);
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        e2e::Program program;
+        QVERIFY(program.stage(QStringLiteral("127.0.0.1/%1:/nada/CARTORIO.FDB").arg(silent.serverPort())));
+        program.start();
+        QElapsedTimer started;
+        started.start();
+        QVERIFY2(!e2e::waitForWindow(QStringLiteral("^VARLO CART"), program.pid(), 30000).isEmpty(),
+                 qPrintable(QStringLiteral("no splash: ") + program.errorOutput()));
+        if (boxOpen) {
+            // The connection gives up at its connect timeout with the client's message.
+            QVERIFY2(!e2e::waitForWindow(QStringLiteral("^VARLO$"), program.pid(), 40000).isEmpty(),
+                     "no failure box after the connect timeout");
+            qInfo("the failure box came %lld ms after the start", started.elapsed());
+            QVERIFY(started.elapsed() < 30000);
+        } else {
+            QTest::qWait(1000);
+        }
+        QVERIFY(program.running());
+        QElapsedTimer clock;
+        clock.start();
+        program.process().terminate();
+        QVERIFY2(program.waitForExit(6000), "the signal did not end the program");
+        qInfo("ended %lld ms after the signal", clock.elapsed());
+        QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
     }
 };
 

@@ -115,7 +115,7 @@ QString DbFixture::createUser(bool demo)
     return copyTemplate(QStringLiteral("USUARIO.FDB"), demo);
 }
 
-FbParamList DbFixture::params(const QString& database, const QString& charset)
+ConnectionParams DbFixture::params(const QString& database, const QString& charset)
 {
     return {{QStringLiteral("Database"), database},
             {QStringLiteral("ServerCharSet"), charset},

@@ -34,7 +34,7 @@ public:
     QString location(const QString& fileName) const;
 
     // Connection parameters as a definition section would give them.
-    static FbParamList params(const QString& database, const QString& charset = QString());
+    static ConnectionParams params(const QString& database, const QString& charset = QString());
     static std::shared_ptr<FbConnection> connect(const QString& database, const QString& charset = QString());
     // Runs one statement as VARLO on its own attachment, for test setup.
     static int exec(const QString& database, const QString& sql, const FbValues& values = {});

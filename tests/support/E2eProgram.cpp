@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <csignal>
 #include <dlfcn.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -377,8 +378,34 @@ bool PrivateServer::start(QString* error)
     return false;
 }
 
+qint64 PrivateServer::serverPid() const
+{
+    QFile file(m_root.filePath(QStringLiteral("server.pid")));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().trimmed().toLongLong();
+}
+
+bool PrivateServer::freeze()
+{
+    const qint64 pid = serverPid();
+    if (pid <= 0 || ::kill(pid_t(pid), SIGSTOP) != 0)
+        return false;
+    m_frozen = true;
+    return true;
+}
+
+void PrivateServer::thaw()
+{
+    const qint64 pid = serverPid();
+    if (m_frozen && pid > 0)
+        ::kill(pid_t(pid), SIGCONT);
+    m_frozen = false;
+}
+
 void PrivateServer::stop()
 {
+    thaw();
     if (!m_started)
         return;
     run(scriptPath(QStringLiteral("fbserver")), {QStringLiteral("stop"), m_root.path()}, 20000);

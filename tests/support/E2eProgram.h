@@ -91,14 +91,21 @@ public:
     ~PrivateServer();
     bool start(QString* error);
     void stop();
+    // Stops the server process in its tracks (SIGSTOP), as a server that no
+    // longer answers; thaw() lets it go on. stop() thaws it first.
+    bool freeze();
+    void thaw();
     QString host() const { return m_host; }   // 127.0.0.1/<port>
     // Creates CARTORIO.FDB and USUARIO.FDB (demo content); the "Database" text.
     QString createDemoDatabases(QString* error);
 
 private:
     QTemporaryDir m_root{QStringLiteral("/tmp/e2e-fb-XXXXXX")};
+    qint64 serverPid() const;
+
     QString m_host;
     bool m_started = false;
+    bool m_frozen = false;
 };
 
 } // namespace e2e

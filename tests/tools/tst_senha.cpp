@@ -174,8 +174,7 @@ void TstSenha::chamar_data()
     QTest::newRow("joined form") << QStringList{"F-2", "3"} << 7 << "F-2 chamada para GUICHE 3";
     QTest::newRow("two words") << QStringList{"F", "2", "1"} << 1 << "F-2 chamada para MESA 1";
     QTest::newRow("lower case") << QStringList{"f-2", "2"} << 2 << "F-2 chamada para MESA 2";
-    QTest::newRow("terminal code without desk row") << QStringList{"F-2", "--terminal", "42"} << 42
-                                                    << "F-2 chamada ao terminal 42";
+    QTest::newRow("terminal code") << QStringList{"F-2", "--terminal", "7"} << 7 << "F-2 chamada ao terminal 7";
 }
 
 void TstSenha::chamar()
@@ -226,6 +225,7 @@ void TstSenha::failures_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
     QTest::newRow("unknown desk") << QStringList{"chamar", "F-2", "9"} << 1 << "Mesa 9";
+    QTest::newRow("unknown terminal") << QStringList{"chamar", "F-2", "--terminal", "42"} << 1 << "Terminal 42";
     QTest::newRow("ticket not issued today") << QStringList{"chamar", "F-99", "1"} << 1 << "F-99";
     QTest::newRow("type not registered") << QStringList{"emitir", "X"} << 1 << "X";
     QTest::newRow("type of two letters") << QStringList{"emitir", "FF"} << 2 << "FF";
@@ -301,7 +301,9 @@ void TstSenha::definitionFile_data()
     QTest::newRow("user of the section wins")
         << QByteArray("[CART\xd3RIO]\nDatabase=%DB%\nUser_Name=NINGUEM\n") << 1 << "conectar";
     QTest::newRow("section without accent is another section")
-        << QByteArray("[CARTORIO]\nDatabase=%DB%\n") << 1 << "Database=";
+        << QByteArray("[CARTORIO]\nDatabase=%DB%\n") << 1 << "[CARTÓRIO]";
+    QTest::newRow("UTF-8 after a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF[CART\xC3\x93RIO]\r\nDatabase=%DB%\r\n") << 0 << "";
     QTest::newRow("no file") << QByteArray() << 1 << "dbxconnections.ini";
 }
 

@@ -7,33 +7,18 @@
 #include <QFile>
 #include <QRegularExpression>
 
-namespace {
-
-void appendUser(FbParamList& params)
-{
-    // Appended after the file's entries: an entry of the same name in the
-    // file is found first and wins.
-    params.append({QStringLiteral("User_Name"), QStringLiteral("VARLO")});
-    params.append({QStringLiteral("Password"), QStringLiteral("tarvumel")});
-}
-
-} // namespace
-
 // The connection parameters as the program itself reads them.
-FbParamList paramsFromDefinitionFile(const QString& path)
+ConnectionParams paramsFromDefinitionFile(const QString& path)
 {
     if (!QFile::exists(path))
         throw Exception(QStringLiteral("Arquivo de conexões não encontrado: %1 (ou use --database)").arg(path));
-    const FbParamList params = ConnectionDefinition::parametrosConexao(path);
-    if (fbParamValue(params, QStringLiteral("Database")).isEmpty())
-        throw Exception(QStringLiteral("A seção [%1] de %2 não informa Database=").arg(ConnectionDefinition::secao(), path));
-    return params;
+    return ConnectionDefinition::parametrosConexao(path);
 }
 
-FbParamList paramsForDatabase(const QString& database)
+ConnectionParams paramsForDatabase(const QString& database)
 {
-    FbParamList params{{QStringLiteral("Database"), database}};
-    appendUser(params);
+    ConnectionParams params{{QStringLiteral("Database"), database}};
+    ConnectionDefinition::acrescentaUsuario(params);
     return params;
 }
 
@@ -110,6 +95,11 @@ QString Balcao::chamarMesa(const SenhaId& senha, int mesa)
 
 void Balcao::chamarTerminal(const SenhaId& senha, int codTerminal)
 {
+    FbQuery terminal(m_conn);
+    terminal.open(QStringLiteral("SELECT CODATEND_TERM FROM ATEND_TERMINAL WHERE CODATEND_TERM = :TERM"),
+                  {{QStringLiteral("TERM"), codTerminal}});
+    if (terminal.isEmpty())
+        throw Exception(QStringLiteral("Terminal %1 não cadastrado em ATEND_TERMINAL").arg(codTerminal));
     chamar(senha, codTerminal);
 }
 

@@ -14,9 +14,9 @@
 // section wins), every name=value line in file order, followed by the
 // suite's user and password. Throws Exception when the file cannot be read
 // or the section gives no "Database".
-FbParamList paramsFromDefinitionFile(const QString& path);
+ConnectionParams paramsFromDefinitionFile(const QString& path);
 // A "Database" text given directly, with the suite's user and password.
-FbParamList paramsForDatabase(const QString& database);
+ConnectionParams paramsForDatabase(const QString& database);
 
 // A ticket or ticket type written wrongly on the command line.
 class EntradaInvalida : public Exception {
@@ -52,7 +52,8 @@ public:
     // Calls a ticket of the day to the desk whose NUMERO_MESA is `mesa`;
     // returns the desk's text (MESA 2). The desk must exist.
     QString chamarMesa(const SenhaId& senha, int mesa);
-    // Calls a ticket of the day to a terminal code as it stands, known or not.
+    // Calls a ticket of the day to a terminal code of ATEND_TERMINAL; an
+    // unknown code is refused.
     void chamarTerminal(const SenhaId& senha, int codTerminal);
 
     // The day's called tickets in the display's order.

@@ -13,6 +13,7 @@
 #include "Verificacao.h"
 
 #include "config/MonitorSettings.h"
+#include "platform/LinuxServices.h"
 #include "support/Errors.h"
 #include "support/ProgramPaths.h"
 
@@ -90,7 +91,7 @@ int intOption(const Args& args, const QString& name, int fallback)
     return value;
 }
 
-FbParamList connectionParams(const Args& args)
+ConnectionParams connectionParams(const Args& args)
 {
     if (args.options.contains(QStringLiteral("database")))
         return paramsForDatabase(args.options[QStringLiteral("database")]);
@@ -185,6 +186,7 @@ int verificar(FbConnection& conn, const Args& args)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    platform::installLinuxCoreServices();
     const QStringList argv0 = app.arguments();
     if (argv0.contains(QStringLiteral("-h")) || argv0.contains(QStringLiteral("--help"))) {
         std::fputs(Usage, stdout);

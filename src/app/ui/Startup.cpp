@@ -2,6 +2,7 @@
 
 #include "app/ui/FrmSplash.h"
 #include "config/ui/FrmConfigMonitor.h"
+#include "display/WalkerControl.h"
 #include "display/ui/FrmPrincipal.h"
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
@@ -128,6 +129,10 @@ int runStartup(QApplication& app, Parts parts)
     // The display window goes first: it stops handing work to the walker, and
     // its data modules close their connections.
     delete startup.mainWindow();
+    // A walker still inside the database client after that is not waited for:
+    // the process ends without the library's exit handlers.
+    if (!WalkerControl::waitForAllWalkers(1000))
+        platform::endProcessNow(processExitCode());
     return processExitCode();
 }
 

@@ -161,9 +161,17 @@ void TFrmConfigMonitor::FormShow()
         throw Exception(QStringLiteral("Sem conexão com o banco de dados."));
 
     // The read holds the connection's lock: a walker step still inside the
-    // database finishes first. The list is cleared only once the read worked.
+    // database finishes first, but the window waits a few seconds at most; a
+    // server that does not answer sends the operator back to the display.
+    // The list is cleared only once the read worked.
     FbQuery tipos(*m_conexao);
-    tipos.open(SqlConsAtendTipo);
+    try {
+        m_conexao->bounded([&] { tipos.open(SqlConsAtendTipo); });
+    } catch (const EServerNotAnswering& naoResponde) {
+        platform::services().boxes->show(naoResponde.message(), Titulo, platform::BoxWarning);
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+        return;
+    }
 
     ChkLstBxTipoAtendimento->clear();
     const QString tiposSenha = RetornaTiposSenha();

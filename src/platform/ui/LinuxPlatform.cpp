@@ -6,27 +6,6 @@
 
 namespace platform::ui {
 
-namespace {
-
-// Services without a user interface, from the core library.
-void installCoreServices(Services& s)
-{
-    static LinuxLibraryLoader libraries;
-    static LinuxRegionalSettings regional;
-    static LinuxSystemClock clock;
-    static LinuxProcesses processes;
-    static LinuxLauncher launcher;
-    static LinuxMachineInfo machine;
-    s.libraries = &libraries;
-    s.regional = &regional;
-    s.clock = &clock;
-    s.processes = &processes;
-    s.launcher = &launcher;
-    s.machine = &machine;
-}
-
-} // namespace
-
 void prepareLinuxPlatform()
 {
     if (qEnvironmentVariableIsEmpty("QT_IM_MODULE"))
@@ -35,8 +14,8 @@ void prepareLinuxPlatform()
 
 void installLinuxPlatform()
 {
+    installLinuxCoreServices();
     Services& s = services();
-    installCoreServices(s);
 
     static LinuxWindowRegistry windows;
     static LinuxMessageBoxes boxes;

@@ -1,0 +1,22 @@
+#include "platform/LinuxServices.h"
+
+namespace platform {
+
+void installLinuxCoreServices()
+{
+    static LinuxLibraryLoader libraries;
+    static LinuxRegionalSettings regional;
+    static LinuxSystemClock clock;
+    static LinuxProcesses processes;
+    static LinuxLauncher launcher;
+    static LinuxMachineInfo machine;
+    Services& s = services();
+    s.libraries = &libraries;
+    s.regional = &regional;
+    s.clock = &clock;
+    s.processes = &processes;
+    s.launcher = &launcher;
+    s.machine = &machine;
+}
+
+} // namespace platform
