@@ -28,7 +28,9 @@ void WalkerControl::launch()
     connect(walker, &QThread::finished, this, [this, ended] { walkerEnded(ended); }, Qt::QueuedConnection);
     connect(walker, &QThread::finished, walker, &QObject::deleteLater);
     Q_EMIT walkerCreated(walker);
-    walker->start(QThread::LowestPriority);
+    // Its priority is lowered by the walker itself: Qt's thread priorities
+    // change nothing for ordinary threads on Linux.
+    walker->start();
 }
 
 void WalkerControl::walkerEnded(ThChamaSenha* walker)

@@ -17,12 +17,14 @@ void installCoreServices(Services& s)
     static LinuxProcesses processes;
     static LinuxLauncher launcher;
     static LinuxMachineInfo machine;
+    static LinuxThreadPriority threads;
     s.libraries = &libraries;
     s.regional = &regional;
     s.clock = &clock;
     s.processes = &processes;
     s.launcher = &launcher;
     s.machine = &machine;
+    s.threads = &threads;
 }
 
 } // namespace
