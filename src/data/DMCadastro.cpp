@@ -161,24 +161,54 @@ void TFDMCadastro::CarregaParametros()
 
 void TFDMCadastro::aoDispararTmrVarlo()
 {
-    // Errors would otherwise unwind through the event loop.
     try {
         TmrVarloTimer();
     } catch (const std::exception& e) {
-        ManipulaExcecoes(e);
+        mostraFalhaDoTimer(e);
     }
+}
+
+// Qt runs no timer event while the timer's own slot is still running, so a
+// box shown inside the slot would stop the ticks until it is closed. The box
+// comes from a queued call instead, after the slot has returned, and its loop
+// runs the ticks; a failure whose box is still open is not shown again.
+void TFDMCadastro::mostraFalhaDoTimer(const std::exception& e)
+{
+    const auto* ours = dynamic_cast<const Exception*>(&e);
+    const QString texto = ours ? ours->message() : QString::fromLocal8Bit(e.what());
+    if (m_falhasAbertas.contains(texto))
+        return;
+    m_falhasAbertas.insert(texto);
+    const std::exception_ptr falha = std::current_exception();
+    QMetaObject::invokeMethod(this, [this, falha, texto] {
+        try {
+            std::rethrow_exception(falha);
+        } catch (const std::exception& again) {
+            ManipulaExcecoes(again);
+        }
+        m_falhasAbertas.remove(texto);
+    }, Qt::QueuedConnection);
 }
 
 void TFDMCadastro::TmrVarloTimer()
 {
+    // The inactivity limit holds even when the date step fails; the failure
+    // then leaves the interval as it was.
+    std::exception_ptr falha;
     if (LocalClock::today() != DataDoDia.get()) {
-        // Before a connection was made (start-up failed and its message box is
-        // still open) there is no server to ask, and no error to pile up.
-        if (InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro)
-            SincronizaDataHora();
-        DataDoDia.set(LocalClock::today());
+        try {
+            // Before a connection was made (start-up failed and its message box
+            // is still open) there is no server to ask, and no error to pile up.
+            if (InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro)
+                SincronizaDataHora();
+            DataDoDia.set(LocalClock::today());
+        } catch (const std::exception&) {
+            falha = std::current_exception();
+        }
     }
     VerificaTempoInativo();
+    if (falha)
+        std::rethrow_exception(falha);
     TmrVarlo.setInterval(60000);
 }
 

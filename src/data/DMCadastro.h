@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <atomic>
 #include <memory>
@@ -82,6 +83,8 @@ private:
     void DataModuleDestroy();
     void SQLConnectionVARLOBeforeConnect();
     void aoDispararTmrVarlo();
+    void mostraFalhaDoTimer(const std::exception& e);
 
     std::unique_ptr<TInfoConexao> m_infoConexao;
+    QSet<QString> m_falhasAbertas; // texts of the timer's failure boxes still open
 };

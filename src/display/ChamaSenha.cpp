@@ -50,6 +50,9 @@ ThChamaSenha::ThChamaSenha(WalkerSetup setup, QObject* parent)
 
 void ThChamaSenha::run()
 {
+    // The clock and the window keep ahead of the walker on a busy machine.
+    if (auto* threads = platform::services().threads)
+        threads->lowerCurrentThread();
     try {
         Execute();
         m_fim = Fim::Parada;

@@ -69,7 +69,9 @@ void WalkerControl::launch()
         running.ended.notify_all();
     }, Qt::DirectConnection);
     Q_EMIT walkerCreated(walker);
-    walker->start(QThread::LowestPriority);
+    // Its priority is lowered by the walker itself: Qt's thread priorities
+    // change nothing for ordinary threads on Linux.
+    walker->start();
 }
 
 void WalkerControl::walkerEnded(ThChamaSenha* walker)

@@ -10,6 +10,7 @@ void installLinuxCoreServices()
     static LinuxProcesses processes;
     static LinuxLauncher launcher;
     static LinuxMachineInfo machine;
+    static LinuxThreadPriority threads;
     Services& s = services();
     s.libraries = &libraries;
     s.regional = &regional;
@@ -17,6 +18,7 @@ void installLinuxCoreServices()
     s.processes = &processes;
     s.launcher = &launcher;
     s.machine = &machine;
+    s.threads = &threads;
 }
 
 } // namespace platform

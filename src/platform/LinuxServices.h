@@ -58,4 +58,12 @@ public:
     QList<NetworkAdapter> adapters() override;
 };
 
+// A nice value for one thread: setpriority on the thread's id changes that
+// thread only, and an unprivileged thread may always make itself nicer.
+class LinuxThreadPriority : public ThreadPriority {
+public:
+    enum { Steps = 10 }; // nice levels below the process; 19 is the floor
+    bool lowerCurrentThread() override;
+};
+
 } // namespace platform

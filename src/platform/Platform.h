@@ -112,6 +112,15 @@ public:
     virtual QList<NetworkAdapter> adapters() = 0;
 };
 
+// Scheduling priority of the calling thread.
+class ThreadPriority {
+public:
+    virtual ~ThreadPriority() = default;
+    // Lowers the calling thread alone to the lowest priority short of idle,
+    // relative to the process's own; false when refused.
+    virtual bool lowerCurrentThread() = 0;
+};
+
 struct Services {
     WindowRegistry* windows = nullptr;
     MessageBoxes* boxes = nullptr;
@@ -124,6 +133,7 @@ struct Services {
     Launcher* launcher = nullptr;
     FatalExit* fatal = nullptr;
     MachineInfo* machine = nullptr;
+    ThreadPriority* threads = nullptr;
 };
 
 // The services in force. Every field is set before the program uses it.

@@ -8,6 +8,7 @@
 #include "support/ExitCode.h"
 
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <stdexcept>
@@ -82,6 +83,35 @@ private Q_SLOTS:
         QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
         QCoreApplication::processEvents();
         QVERIFY(seen > before);
+    }
+
+    // Events of other threads (Qt's D-Bus and sound threads have loops of
+    // their own) pass the application too, but never reach the hook.
+    void hookRunsOnTheWindowThreadOnly()
+    {
+        std::atomic<int> offThread{0};
+        int onThread = 0;
+        MonitorApplication::setMessageHook([&] {
+            if (QThread::currentThread() == qApp->thread())
+                ++onThread;
+            else
+                ++offThread;
+        });
+        QThread worker;
+        worker.start();
+        QObject target;
+        target.moveToThread(&worker);
+        std::atomic<int> delivered{0};
+        for (int i = 0; i < 20; ++i)
+            QMetaObject::invokeMethod(&target, [&delivered] { ++delivered; }, Qt::QueuedConnection);
+        QTRY_COMPARE(delivered.load(), 20);
+        worker.quit();
+        QVERIFY(worker.wait(5000));
+        QCOMPARE(offThread.load(), 0);
+        QObject here;
+        QCoreApplication::postEvent(&here, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        QVERIFY(onThread > 0);
     }
 
     void escapedExceptionsReachHandler_data()

@@ -5,10 +5,15 @@
 #include "data/FakeSplash.h"
 #include "data/FbClient.h"
 #include "data/Parametros.h"
+#include "platform/ui/LinuxUiServices.h"
 #include "support/FakePlatform.h"
 #include "support/LocalClock.h"
 #include "support/TestMain.h"
 #include "support/Termination.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 namespace {
 
@@ -420,6 +425,53 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, dm.TmrVarloTimer());
         QCOMPARE(DataDoDia.get(), QDate(2020, 1, 1));
         QCOMPARE(dm.TmrVarlo.interval(), 5000);
+    }
+
+    // A failing clock query shows one real box; the ticks go on inside its
+    // loop (the inactivity check still ends the program) and do not stack
+    // more boxes for the same failure.
+    void timerTicksGoOnInsideItsOwnBox()
+    {
+        DM_REQUIRE_SERVER();
+        DmTestDb db;
+        FakePlatform fake;
+        int shown = 0;
+        struct CountingBoxes : platform::ui::LinuxMessageBoxes {
+            int* count = nullptr;
+            void show(const QString& text, const QString& title, int style) override
+            {
+                ++*count;
+                LinuxMessageBoxes::show(text, title, style);
+            }
+        } real;
+        real.count = &shown;
+        platform::services().boxes = &real;
+        ProgramFolder folder;
+        folder.writeSection(db.office());
+        TFDMCadastro dm;
+        QVERIFY(InfoConexaoAtual->ConectadoCadastro);
+        dm.SQLConnectionVARLO->close();
+        dm.SQLConnectionVARLO->setParams(DmTestDb::params(QStringLiteral("127.0.0.1/1:/nowhere/CARTORIO.FDB")));
+        DataDoDia.set(QDate(2020, 1, 1));
+        TFDMConnectionUser user(dm);
+        dm.FDMConnectionUser = &user;
+        fake.processes.running = {{fake.processes.self, folder.path(QStringLiteral("MonitorSenha"))}};
+        UltimaAtividade = LocalClock::now().addSecs(-7200);
+        dm.TmrVarlo.setInterval(50);
+
+        int endsInsideBox = -1, boxesInside = -1;
+        QTimer::singleShot(1500, [&] {
+            endsInsideBox = fake.processes.terminated.size();
+            boxesInside = shown;
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(endsInsideBox >= 0, 10000);
+        dm.TmrVarlo.stop();
+        QCOMPARE(boxesInside, 1);
+        QVERIFY2(endsInsideBox >= 5, qPrintable(QString::number(endsInsideBox)));
+        QCOMPARE(DataDoDia.get(), QDate(2020, 1, 1));
+        QCOMPARE(dm.TmrVarlo.interval(), 50);
     }
 
     void timerBeforeAnyConnection()

@@ -388,6 +388,33 @@ private Q_SLOTS:
         QVERIFY(shown.contains(ink));
     }
 
+    // A ten-digit ticket in a history row stops short of its marker, smaller, whole.
+    void longHistoryTicketLeavesTheMarkerFree_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QSize>("window");
+        for (int row : {1, 2, 3})
+            for (const QSize& size : {QSize(800, 600), QSize(1366, 768)})
+                QTest::addRow("row %d at %d", row, size.width()) << row << size;
+    }
+    void longHistoryTicketLeavesTheMarkerFree()
+    {
+        QFETCH(int, row);
+        QFETCH(QSize, window);
+        TFrmPrincipal& w = *m_w;
+        w.RedimensionarAtivo = true;
+        redimensiona(w, window.width(), window.height());
+        auto* senha = qobject_cast<TLabel*>(w.componente(QStringLiteral("LblUltSenha%1").arg(row)));
+        TControl* marca = w.componente(QStringLiteral("lblpPreferencial%1").arg(row));
+        const QString texto = QStringLiteral("P-1234567890");
+        senha->setCaption(texto);
+        marca->setCaption(QStringLiteral("PREFERENCIAL"));
+        QVERIFY(senha->geometry().right() < marca->x());
+        const QFont font = senha->displayFont();
+        QVERIFY(font.pixelSize() < senha->font().pixelSize());
+        QVERIFY(QFontMetrics(font).horizontalAdvance(texto) <= senha->width());
+    }
+
     void shortTextsKeepTheDesignFont()
     {
         TFrmPrincipal& w = *m_w;

@@ -4,9 +4,12 @@
 #include "support/Errors.h"
 #include "support/FakePlatform.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <mutex>
+#include <sys/resource.h>
 
 Q_DECLARE_METATYPE(TicketRow)
 
@@ -66,6 +69,25 @@ public:
 
 const QDate kDia(2024, 3, 15);
 
+// Nice value of this process's thread named `name`, read from the kernel; -100 when none.
+int niceOfThread(const QByteArray& name)
+{
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& task : tasks) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name)
+            continue;
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // Field 19 is the nice value; the command name before it may hold blanks.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        return fields.value(16).toInt();
+    }
+    return -100;
+}
+
 } // namespace
 
 class TstWalker : public QObject {
@@ -112,6 +134,19 @@ private Q_SLOTS:
         QCOMPARE(walker->Historico[1].Mesa, QStringLiteral("SALA 1"));
         QCOMPARE(walker->Historico[3].Senha, QStringLiteral("P-3"));
         QCOMPARE(m_platform->sound.played.size(), 4);
+    }
+
+    // The walker runs below the window thread, and only the walker does.
+    void walkerRunsAtALowerPriority()
+    {
+        const int process = getpriority(PRIO_PROCESS, 0);
+        std::unique_ptr<ThChamaSenha> walker(newWalker(60000));
+        walker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_view->events.size() >= 2, 5000);
+        QCOMPARE(niceOfThread("ThChamaSenha"), qMin(19, process + 10));
+        QCOMPARE(getpriority(PRIO_PROCESS, 0), process);
+        m_gate.reset();
+        QVERIFY(walker->wait(5000));
     }
 
     void noRowsPollsWithBlankPanels()

@@ -13,6 +13,7 @@
 #include "display/ui/FrmPrincipal.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/LocalClock.h"
+#include "support/Errors.h"
 #include "support/Termination.h"
 
 #include <QDialog>
@@ -260,6 +261,61 @@ private Q_SLOTS:
         QVERIFY2(inst.fake.boxes.shown.isEmpty(), qPrintable(inst.fake.boxes.shown.value(0).text));
         w.reset();
         QTRY_VERIFY(watch.allEnded());
+    }
+
+    void firstShowReadFails_data()
+    {
+        QTest::addColumn<QString>("ddl");
+        QTest::addColumn<int>("tempoSenha");
+        QTest::newRow("office name") << QStringLiteral("DROP TABLE CARTORIO") << 5000;
+        QTest::newRow("office parameters") << QStringLiteral("DROP TABLE PARAMETRO") << 0;
+    }
+    // A failed read at the first show is reported, and the screen still
+    // gets its calls (with the default per-call time when the parameters
+    // could not be read) and its settings.
+    void firstShowReadFails()
+    {
+        QFETCH(QString, ddl);
+        QFETCH(int, tempoSenha);
+        if (!DbFixture::requireServer())
+            return;
+        Installation inst;
+        inst.create(5);
+        inst.program.writeFile(QStringLiteral("CARTORIO.ini"), "[MONITOR]\r\nTIPO_SENHA=P\r\n");
+        DbFixture::exec(inst.office, ddl);
+        auto w = std::make_unique<TFrmPrincipal>();
+        WalkerWatch watch;
+        mostra(*w, &watch);
+        QCOMPARE(inst.fake.boxes.shown.size(), 1);
+        QCOMPARE(inst.fake.boxes.shown[0].style, 16);
+        QCOMPARE(InfoConexaoAtual->Parametro.TEMPOSENHA, tempoSenha);
+        QVERIFY(w->consultaSenhas().contains(QStringLiteral(" AND SIGLA_SENHA IN ('P') ")));
+        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 5000);
+        QCOMPARE(watch.walkers.size(), 1);
+        w.reset();
+        QTRY_VERIFY(watch.allEnded());
+    }
+
+    // A failed new-version check leaves the first activation pending, the
+    // window as it was and no walker, and the pointer as it was.
+    void newVersionCheckFails()
+    {
+        if (!DbFixture::requireServer())
+            return;
+        Installation inst;
+        inst.create(5);
+        DbFixture::exec(inst.office, QStringLiteral("ALTER TABLE VERSAOBD DROP VERSAO_MSN"));
+        auto w = std::make_unique<TFrmPrincipal>();
+        QVERIFY(inst.fake.boxes.shown.isEmpty());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, w->FormActivate());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(w->PrimeiraAtivacao);
+        QVERIFY(!(w->windowState() & Qt::WindowMaximized));
+        QVERIFY(!w->controleChamadas()->current());
+        w.reset();
     }
 
     void walkerShowsCalls()

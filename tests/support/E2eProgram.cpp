@@ -41,6 +41,9 @@ struct Xcb {
     using SendEvent = xcb_void_cookie_t (*)(xcb_connection_t*, uint8_t, xcb_window_t, uint32_t, const char*);
     using Flush = int (*)(xcb_connection_t*);
     using Disconnect = void (*)(xcb_connection_t*);
+    using GetInputFocus = xcb_get_input_focus_cookie_t (*)(xcb_connection_t*);
+    using GetInputFocusReply = xcb_get_input_focus_reply_t* (*)(xcb_connection_t*, xcb_get_input_focus_cookie_t,
+                                                                 xcb_generic_error_t**);
 
     Xcb()
     {
@@ -54,6 +57,8 @@ struct Xcb {
         sendEvent = reinterpret_cast<SendEvent>(dlsym(lib, "xcb_send_event"));
         flush = reinterpret_cast<Flush>(dlsym(lib, "xcb_flush"));
         disconnect = reinterpret_cast<Disconnect>(dlsym(lib, "xcb_disconnect"));
+        getInputFocus = reinterpret_cast<GetInputFocus>(dlsym(lib, "xcb_get_input_focus"));
+        getInputFocusReply = reinterpret_cast<GetInputFocusReply>(dlsym(lib, "xcb_get_input_focus_reply"));
     }
     ~Xcb()
     {
@@ -62,7 +67,8 @@ struct Xcb {
     }
     bool ok() const
     {
-        return lib && connect && hasError && internAtom && internAtomReply && sendEvent && flush && disconnect;
+        return lib && connect && hasError && internAtom && internAtomReply && sendEvent && flush && disconnect
+            && getInputFocus && getInputFocusReply;
     }
     xcb_atom_t atom(xcb_connection_t* c, const char* name) const
     {
@@ -83,6 +89,8 @@ struct Xcb {
     SendEvent sendEvent = nullptr;
     Flush flush = nullptr;
     Disconnect disconnect = nullptr;
+    GetInputFocus getInputFocus = nullptr;
+    GetInputFocusReply getInputFocusReply = nullptr;
 };
 
 QString scriptPath(const QString& name)
@@ -184,7 +192,10 @@ bool requestClose(const QString& window)
     const bool ok = event.type != XCB_ATOM_NONE && event.data.data32[0] != XCB_ATOM_NONE;
     if (ok)
         xcb.sendEvent(c, 0, id, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    xcb.flush(c);
+    // A round trip before hanging up: the server may drop requests of a
+    // client that is gone before it has read them, and under load the
+    // request was sometimes lost that way.
+    free(xcb.getInputFocusReply(c, xcb.getInputFocus(c), nullptr));
     xcb.disconnect(c);
     return ok;
 }

@@ -14,6 +14,7 @@ FakePlatform::FakePlatform() : m_saved(platform::services())
     s.fatal = &fatal;
     s.machine = &machine;
     s.libraries = &libraries;
+    s.threads = &threads;
 }
 
 FakePlatform::~FakePlatform()

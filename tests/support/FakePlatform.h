@@ -107,7 +107,8 @@ public:
     QList<platform::NetworkAdapter> nics;
 };
 
-// Installs the doubles; the helper library is loaded for real.
+// Installs the doubles; the helper library is loaded for real, and threads
+// lower their own priority for real (that touches only the calling thread).
 class FakePlatform {
 public:
     FakePlatform();
@@ -123,6 +124,7 @@ public:
     FakeFatalExit fatal;
     FakeMachineInfo machine;
     platform::LinuxLibraryLoader libraries;
+    platform::LinuxThreadPriority threads;
 
 private:
     platform::Services m_saved;

@@ -5,6 +5,8 @@
 #include "support/Errors.h"
 #include "support/ExitCode.h"
 
+#include <QThread>
+
 namespace {
 
 MonitorApplication::MessageHook& messageHook()
@@ -58,7 +60,9 @@ void MonitorApplication::handleException(const Exception& failure)
 bool MonitorApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
-        if (messageHook() && !platform::ui::systemBoxOpen())
+        // Qt's own threads (D-Bus, sound) deliver events here too; the hook
+        // writes what only the window thread may touch.
+        if (QThread::currentThread() == thread() && messageHook() && !platform::ui::systemBoxOpen())
             messageHook()();
         return QApplication::notify(receiver, event);
     } catch (const Exception& failure) {

@@ -1,6 +1,6 @@
 #pragma once
 // The application object. Every event that the program's own loops deliver
-// passes the installed message hook first (not while a platform message box
+// on the window thread passes the installed message hook first (not while a platform message box
 // runs its own loop), and exceptions that escape an event handler go to the
 // application-wide exception handler instead of ending the program.
 

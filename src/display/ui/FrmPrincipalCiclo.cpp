@@ -35,6 +35,15 @@ void mostraFalhaDeConexao(const Exception& falha)
         QStringLiteral("VARLO"), platform::BoxError);
 }
 
+// The hourglass for as long as it lives, however the scope is left.
+class CursorDeEspera {
+public:
+    CursorDeEspera() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CursorDeEspera() { QApplication::restoreOverrideCursor(); }
+    CursorDeEspera(const CursorDeEspera&) = delete;
+    CursorDeEspera& operator=(const CursorDeEspera&) = delete;
+};
+
 // The dialog that start-up created, on the office connection.
 int mostraFrmConfigMonitor(TFDMCadastro* cadastro)
 {
@@ -131,13 +140,29 @@ void TFrmPrincipal::FormShow()
         return;
     }
     PrimeiraExibicao = false;
-    PnlNomeCartorio->setCaption(FDMCadastro->NomeCartorio());
-    FDMCadastro->CarregaParametros();
+    // The walker's wiring does not depend on the reads below: a failed read
+    // must not leave the screen without calls. The first failure goes to the
+    // handler once the rest is done; the per-call time keeps its default.
+    preparaChamadas();
+    std::exception_ptr falha;
+    try {
+        PnlNomeCartorio->setCaption(FDMCadastro->NomeCartorio());
+    } catch (const std::exception&) {
+        falha = std::current_exception();
+    }
+    try {
+        FDMCadastro->CarregaParametros();
+        m_tempoSenha->store(InfoConexaoAtual->Parametro.TEMPOSENHA);
+    } catch (const std::exception&) {
+        if (!falha)
+            falha = std::current_exception();
+    }
     Configuracao.RepetirSom = MonitorSettings::RetornaRepetirSom() == QLatin1String("S");
     Configuracao.TiposSenha = MonitorSettings::RetornaTiposSenha();
     if (!Configuracao.TiposSenha.isEmpty())
         m_senhas->setSql(ticketQuerySql(Configuracao.TiposSenha));
-    preparaChamadas();
+    if (falha)
+        std::rethrow_exception(falha);
 }
 
 void TFrmPrincipal::FormActivate()
@@ -145,15 +170,17 @@ void TFrmPrincipal::FormActivate()
     if (!conectado())
         return;
     if (PrimeiraAtivacao) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        repaint();
-        if (EncerrarSistema)
-            close();
-        else if (FDMCadastro)
-            FDMCadastro->VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), InfoConexaoAtual->Aplicacao.Build,
-                                            windowTitle(), EncerrarSistema);
-        PrimeiraAtivacao = false;
-        QApplication::restoreOverrideCursor();
+        {
+            // A failed check leaves by an exception: the pointer comes back all the same.
+            const CursorDeEspera espera;
+            repaint();
+            if (EncerrarSistema)
+                close();
+            else if (FDMCadastro)
+                FDMCadastro->VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), InfoConexaoAtual->Aplicacao.Build,
+                                                windowTitle(), EncerrarSistema);
+            PrimeiraAtivacao = false;
+        }
         if (!EncerrarSistema) {
             RedimensionarAtivo = true;
             maximiza();
@@ -206,7 +233,8 @@ QString TFrmPrincipal::consultaSenhas() const
     return m_senhas ? m_senhas->sql() : QString();
 }
 
-// The walker's wiring, once the per-call time and the statement are known.
+// The walker's wiring; the statement and the per-call time may still change
+// until the first walker starts.
 void TFrmPrincipal::preparaChamadas()
 {
     m_tempoSenha = std::make_shared<std::atomic<int>>(InfoConexaoAtual->Parametro.TEMPOSENHA);

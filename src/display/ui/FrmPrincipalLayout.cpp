@@ -163,5 +163,10 @@ void TFrmPrincipal::CriaComponentes()
     PnlHorario->setFontColor(kBranco);
     PnlHorario->setCaption(QStringLiteral("10:04:30"));
 
+    // A long ticket number in a history row gives way to its marker.
+    LblUltSenha1->setVizinhoADireita(lblpPreferencial1);
+    LblUltSenha2->setVizinhoADireita(lblpPreferencial2);
+    LblUltSenha3->setVizinhoADireita(lblpPreferencial3);
+
     TControl::realignTree(this);
 }

@@ -23,12 +23,29 @@ void TLabel::setTransparent(bool on)
     update();
 }
 
+void TLabel::setVizinhoADireita(QWidget* vizinho)
+{
+    m_vizinho = vizinho;
+    adjustBounds();
+}
+
+// One past the last column the label may use: the parent's contents edge or
+// the neighbour's left edge, whichever comes first.
+int TLabel::direitaLivre() const
+{
+    int direita = parentWidget()->contentsRect().right() + 1;
+    if (m_vizinho && m_vizinho->parentWidget() == parentWidget() && m_vizinho->x() > x())
+        direita = qMin(direita, m_vizinho->x());
+    return direita;
+}
+
 // The part of the label its parent shows: the text must lie inside it.
 QRect TLabel::visibleBox() const
 {
     if (!parentWidget())
         return rect();
-    const QRect parentRoom = parentWidget()->contentsRect().translated(-pos());
+    QRect parentRoom = parentWidget()->contentsRect().translated(-pos());
+    parentRoom.setRight(direitaLivre() - 1 - x());
     return rect().intersected(parentRoom);
 }
 
@@ -46,7 +63,7 @@ void TLabel::adjustBounds()
     const QString measured = caption().isEmpty() ? QStringLiteral(" ") : caption();
     int width = fm.horizontalAdvance(measured);
     if (parentWidget()) {
-        const int room = parentWidget()->contentsRect().right() + 1 - x();
+        const int room = direitaLivre() - x();
         if (room > 0 && width > room)
             width = room;
     }

@@ -15,6 +15,9 @@ public:
     void setAutoSize(bool on);
     bool transparent() const { return m_transparent; }
     void setTransparent(bool on);
+    // A sibling to the right whose left edge bounds an auto-sized label, as
+    // the parent's right edge does.
+    void setVizinhoADireita(QWidget* vizinho);
 
 protected:
     QRect textBox() const override { return rect(); }
@@ -26,6 +29,9 @@ protected:
 private:
     void adjustBounds();
 
+    int direitaLivre() const;
+
     bool m_autoSize = true;
+    QWidget* m_vizinho = nullptr;
     bool m_transparent = false;
 };

@@ -9,13 +9,15 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include <atomic>
 #include <cstdlib>
 
 namespace platform::ui {
 
 namespace {
 
-int openBoxes = 0;
+// Read from any thread that delivers events.
+std::atomic<int> openBoxes{0};
 
 QMessageBox::Icon iconOf(int style)
 {
