@@ -4,6 +4,7 @@
 // result in memory.
 
 #include "display/TicketQuery.h"
+#include "support/QueryWatch.h"
 
 #include <QString>
 #include <atomic>
@@ -27,9 +28,13 @@ public:
     // going away and its data module closes the connection).
     void retire();
 
+    // Marks each open while it waits for the lock and the server.
+    const QueryClock& queryClock() const { return m_queryClock; }
+
 private:
     std::shared_ptr<FbConnection> m_connection;
     mutable std::mutex m_sqlMutex;
     QString m_sql;
     std::atomic<bool> m_retired{false};
+    QueryClock m_queryClock;
 };

@@ -307,6 +307,13 @@ Result Program::senha(const QStringList& args)
                QStringList{QStringLiteral("--database"), m_database} + args, 30000, environment());
 }
 
+void Program::setEnvironment(const QString& name, const QString& value)
+{
+    QProcessEnvironment env = m_process.processEnvironment();
+    env.insert(name, value);
+    m_process.setProcessEnvironment(env);
+}
+
 void Program::start()
 {
     m_stderr.clear();
@@ -315,9 +322,9 @@ void Program::start()
     if (geteuid() == 0) {
         m_process.start(QStringLiteral("setpriv"),
                         {QStringLiteral("--bounding-set"), QStringLiteral("-sys_time"), QStringLiteral("--"),
-                         executable()});
+                         executable()} + m_arguments);
     } else {
-        m_process.start(executable(), {});
+        m_process.start(executable(), m_arguments);
     }
     m_process.waitForStarted(5000);
 }
@@ -375,6 +382,17 @@ bool PrivateServer::start(QString* error)
     }
     *error = QStringLiteral("no free port for a private server");
     return false;
+}
+
+bool PrivateServer::restart(QString* error)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PORT"), m_host.section(QLatin1Char('/'), 1));
+    const Result r = run(scriptPath(QStringLiteral("fbserver")), {QStringLiteral("start"), m_root.path()}, 60000, env);
+    m_started = true;
+    if (!r.finished || r.exitCode != 0)
+        *error = QStringLiteral("fbserver start failed: ") + r.err;
+    return r.finished && r.exitCode == 0;
 }
 
 void PrivateServer::stop()

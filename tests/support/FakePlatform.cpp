@@ -14,6 +14,8 @@ FakePlatform::FakePlatform() : m_saved(platform::services())
     s.fatal = &fatal;
     s.machine = &machine;
     s.libraries = &libraries;
+    s.screen = &screen;
+    s.service = &service;
 }
 
 FakePlatform::~FakePlatform()

@@ -168,6 +168,8 @@ void TFrmPrincipal::FormActivate()
 // screen's available area itself.
 void TFrmPrincipal::maximiza()
 {
+    if (m_quiosque.ativo)
+        return telaCheia();
     setWindowState(windowState() | Qt::WindowMaximized);
     QTimer::singleShot(500, this, [this] {
         const QRect area = screen()->availableGeometry();
@@ -217,6 +219,7 @@ void TFrmPrincipal::preparaChamadas()
     setup.pararChamadas = &PararChamadas;
     setup.dataDoDia = [] { return DataDoDia.get(); };
     setup.tempoSenha = [tempo = m_tempoSenha] { return tempo->load(); };
+    preparaQuiosque(setup);
     m_walkers = new WalkerControl(setup, this);
 }
 

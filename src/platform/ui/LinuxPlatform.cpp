@@ -3,6 +3,8 @@
 #include "platform/LinuxServices.h"
 #include "platform/LinuxWindowRegistry.h"
 #include "platform/ui/LinuxUiServices.h"
+#include "platform/ui/UnattendedBoxes.h"
+#include "support/Kiosk.h"
 
 namespace platform::ui {
 
@@ -17,18 +19,23 @@ void installCoreServices(Services& s)
     static LinuxProcesses processes;
     static LinuxLauncher launcher;
     static LinuxMachineInfo machine;
+    static LinuxScreenBlanking screen;
+    static LinuxServiceManager service;
     s.libraries = &libraries;
     s.regional = &regional;
     s.clock = &clock;
     s.processes = &processes;
     s.launcher = &launcher;
     s.machine = &machine;
+    s.screen = &screen;
+    s.service = &service;
 }
 
 } // namespace
 
-void installLinuxPlatform()
+void installLinuxPlatform(const KioskOptions& kiosk)
 {
+    setUnattendedBoxes(kiosk.fechaCaixasEmMs);
     Services& s = services();
     installCoreServices(s);
 
