@@ -64,10 +64,13 @@ private:
     int m_fd = -1;
 };
 
-// The screen saver and DPMS as the X server reports them to another client.
+// Whether the X screen saver comes on with a one-second timeout, as another
+// client sees it; the server's own settings come back afterwards. And DPMS,
+// on a server that has it (Xvfb has not).
 struct ScreenState {
+    bool blanks = false;
+    bool hasDpms = false;
     bool dpmsEnabled = false;
-    int saverState = -1; // ScreenSaverOff, ScreenSaverOn or ScreenSaverDisabled
 };
 ScreenState screenState()
 {
@@ -75,26 +78,35 @@ ScreenState screenState()
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return state;
-    CARD16 level = 0;
-    BOOL enabled = False;
-    if (DPMSInfo(display, &level, &enabled))
-        state.dpmsEnabled = enabled;
+    int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+    XGetScreenSaver(display, &timeout, &interval, &blanking, &exposures);
+    XSetScreenSaver(display, 1, 0, DontPreferBlanking, AllowExposures);
+    XSync(display, False);
+    QTest::qWait(2500);
     if (XScreenSaverInfo* info = XScreenSaverAllocInfo()) {
         if (XScreenSaverQueryInfo(display, DefaultRootWindow(display), info))
-            state.saverState = info->state;
+            state.blanks = info->state == ScreenSaverOn;
         XFree(info);
     }
+    XSetScreenSaver(display, timeout, interval, blanking, exposures);
+    XResetScreenSaver(display);
+    int event = 0, error = 0;
+    state.hasDpms = DPMSQueryExtension(display, &event, &error);
+    CARD16 level = 0;
+    BOOL enabled = False;
+    if (state.hasDpms && DPMSInfo(display, &level, &enabled))
+        state.dpmsEnabled = enabled;
+    XSync(display, False);
     XCloseDisplay(display);
     return state;
 }
 
-void setDpms(bool enabled)
+void enableDpms()
 {
     if (Display* display = XOpenDisplay(nullptr)) {
-        if (enabled)
+        int event = 0, error = 0;
+        if (DPMSQueryExtension(display, &event, &error))
             DPMSEnable(display);
-        else
-            DPMSDisable(display);
         XSync(display, False);
         XCloseDisplay(display);
     }
@@ -181,22 +193,22 @@ private Q_SLOTS:
             file.write(contents);
         }
         program.setArguments({QStringLiteral("--quiosque")});
-        program.setEnvironment(QStringLiteral("MONITOR_BOX_TIMEOUT_MS"), QStringLiteral("3000"));
+        program.setEnvironment(QStringLiteral("MONITOR_BOX_TIMEOUT_MS"), QStringLiteral("5000"));
         const QStringList filesBefore = QDir(program.dir()).entryList(QDir::Files);
-        setDpms(true);
+        enableDpms();
 
         e2e::RestartLoop loop(program);
         loop.start();
         // While its box shows, the screen is held on.
         QVERIFY(!e2e::waitForWindow(QStringLiteral("^VARLO$"), program.pid(), 15000).isEmpty());
         const ScreenState held = screenState();
-        loop.wait(26000);
+        loop.wait(24000);
+        QVERIFY(!held.blanks);
         QVERIFY(!held.dpmsEnabled);
-        QCOMPARE(held.saverState, ScreenSaverDisabled);
 
-        // Starts at about 0, 13 and 26 s: one box of 3 s and a 10 s pause each.
+        // Starts at about 0 and 16 s: one box of 5 s and a 10 s pause each.
         QVERIFY2(loop.starts() >= 2 && loop.starts() <= 3, qPrintable(QString::number(loop.starts())));
-        QVERIFY2(loop.longestBoxMs() <= 3000 + 3000, qPrintable(QString::number(loop.longestBoxMs())));
+        QVERIFY2(loop.longestBoxMs() <= 5000 + 3000, qPrintable(QString::number(loop.longestBoxMs())));
         const QString errors = loop.errors();
         QVERIFY2(errors.count(QLatin1String(" VARLO: ")) >= loop.ends(), qPrintable(errors));
         QVERIFY2(errors.size() < 1000 * loop.starts(), qPrintable(errors));
@@ -209,8 +221,8 @@ private Q_SLOTS:
             QTest::qWait(100);
         QVERIFY(!loop.pid());
         const ScreenState after = screenState();
-        QVERIFY(after.dpmsEnabled);
-        QCOMPARE(after.saverState, ScreenSaverOff);
+        QVERIFY(after.blanks);
+        QCOMPARE(after.dpmsEnabled, after.hasDpms);
     }
 };
 

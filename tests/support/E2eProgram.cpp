@@ -321,8 +321,9 @@ void Program::start()
     // server's; a bounding set without that capability keeps the clock.
     if (geteuid() == 0) {
         m_process.start(QStringLiteral("setpriv"),
-                        {QStringLiteral("--bounding-set"), QStringLiteral("-sys_time"), QStringLiteral("--"),
-                         executable()} + m_arguments);
+                        QStringList{QStringLiteral("--bounding-set"), QStringLiteral("-sys_time"),
+                                    QStringLiteral("--"), executable()}
+                            + m_arguments);
     } else {
         m_process.start(executable(), m_arguments);
     }
