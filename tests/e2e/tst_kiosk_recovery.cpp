@@ -10,6 +10,7 @@
 #include "support/TestMain.h"
 
 #include "app/ui/Startup.h"
+#include "platform/ui/LinuxUiServices.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -118,11 +119,6 @@ private Q_SLOTS:
             secondCopyIsRefused(database);
             server.stop();
             loop.wait(30000);
-            QVERIFY2(loop.ends() >= 1, "the program went on without its server");
-            QVERIFY2(loop.errors().contains(QRegularExpression(
-                         QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Monitor de Senhas: O sistema será "
-                                        "finalizado por falha na comunicação"))),
-                     qPrintable(loop.errors()));
         }
 
         QVERIFY2(server.restart(&error), qPrintable(error));
@@ -134,6 +130,15 @@ private Q_SLOTS:
                                  .arg(ticket, saved)
                                  .arg(loop.starts())
                                  .arg(loop.errors())));
+        }
+        if (!programFirst) {
+            // The copy that lost its server ended through the fatal exit, whose
+            // text the journal keeps.
+            QVERIFY2(loop.exitCodes().value(0) == platform::ui::LinuxFatalExit::ExitCode, qPrintable(loop.errors()));
+            QVERIFY2(loop.errors().contains(QRegularExpression(
+                         QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Monitor de Senhas: O sistema será "
+                                        "finalizado por falha na comunicação"))),
+                     qPrintable(loop.errors()));
         }
         QStringList codes;
         for (int code : loop.exitCodes())
