@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::ui::prepareLinuxPlatform();
     MonitorApplication app(argc, argv);
     const KioskOptions kiosk = KioskOptions::fromArguments(app.arguments());
     platform::ui::installLinuxPlatform(kiosk);
