@@ -1,14 +1,18 @@
 #include "app/ui/MonitorApplication.h"
 #include "app/ui/Startup.h"
 #include "platform/LinuxSignals.h"
+#include "platform/Platform.h"
 #include "platform/ui/LinuxPlatform.h"
+#include "support/Kiosk.h"
 #include "support/Termination.h"
 
 int main(int argc, char** argv)
 {
     platform::ui::prepareLinuxPlatform();
     MonitorApplication app(argc, argv);
-    platform::ui::installLinuxPlatform();
+    const KioskOptions kiosk = KioskOptions::fromArguments(app.arguments());
+    platform::ui::installLinuxPlatform(kiosk);
     platform::watchTerminationSignals(&requestTermination);
-    return startup::runStartup(app);
+    const ScreenKeptOn screenOn(kiosk.ativo ? platform::services().screen : nullptr);
+    return startup::runStartup(app, startup::programParts(kiosk));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "support/Errors.h"
+#include "support/ManipulaExcecoes.h"
 
 namespace {
 
@@ -22,6 +23,17 @@ QString messageOf(std::exception_ptr failure)
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
         return QStringLiteral("Erro desconhecido");
+    }
+}
+
+bool lostConnection(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return isCommunicationFailure(e);
+    } catch (...) {
+        return false;
     }
 }
 
@@ -65,9 +77,14 @@ void ThChamaSenha::run()
         // Marked before the message shows, so that an activation of the
         // window after the message knows that this walker is ending.
         m_fim = Fim::Falha;
+        const auto conexaoPerdida =
+            lostConnection(std::current_exception()) ? m_setup.conexaoPerdida : std::function<void(const QString&)>();
         try {
-            m_setup.display->call([message](DisplayView&) {
-                platform::services().boxes->show(message, QStringLiteral("Monitor de Senhas"), platform::BoxPlain);
+            m_setup.display->call([message, conexaoPerdida](DisplayView&) {
+                if (conexaoPerdida)
+                    conexaoPerdida(message);
+                else
+                    platform::services().boxes->show(message, QStringLiteral("Monitor de Senhas"), platform::BoxPlain);
             });
         } catch (...) {
             m_fim = Fim::JanelaFechada;

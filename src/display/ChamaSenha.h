@@ -23,6 +23,9 @@ struct WalkerSetup {
     std::function<QDate()> dataDoDia;
     std::function<int()> tempoSenha;            // per-call time in ms
     int pausaEntrePassagens = 1000;             // blank time between passes, ms
+    // When set, a lost database connection goes here, on the window thread,
+    // with the failure's message, instead of the walker's plain box.
+    std::function<void(const QString&)> conexaoPerdida;
 };
 
 // The call sound of the installation.

@@ -30,6 +30,7 @@ QString FbTicketSource::sql() const
 
 QList<TicketRow> FbTicketSource::open(const QDate& data)
 {
+    QueryClock::Running running(m_queryClock);
     FbConnection::Guard guard(*m_connection);
     if (m_retired)
         throw Exception(QStringLiteral("A conexão com o banco de dados foi encerrada."));

@@ -4,6 +4,7 @@
 // returns the whole result in memory.
 
 #include "display/TicketQuery.h"
+#include "support/QueryWatch.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -31,6 +32,9 @@ public:
     // running is cancelled; false when it has not let go within a second.
     bool retire();
 
+    // Marks each open while it waits for the lock and the server.
+    const QueryClock& queryClock() const { return m_queryClock; }
+
 private:
     std::shared_ptr<FbConnection> m_connection;
     mutable std::mutex m_sqlMutex;
@@ -39,4 +43,5 @@ private:
     // Under the connection's lock.
     std::unique_ptr<FbPreparedQuery> m_query;
     QElapsedTimer m_prepared;
+    QueryClock m_queryClock;
 };

@@ -11,6 +11,8 @@ void installLinuxCoreServices()
     static LinuxLauncher launcher;
     static LinuxMachineInfo machine;
     static LinuxThreadPriority threads;
+    static LinuxScreenBlanking screen;
+    static LinuxServiceManager service;
     Services& s = services();
     s.libraries = &libraries;
     s.regional = &regional;
@@ -19,6 +21,8 @@ void installLinuxCoreServices()
     s.launcher = &launcher;
     s.machine = &machine;
     s.threads = &threads;
+    s.screen = &screen;
+    s.service = &service;
 }
 
 } // namespace platform

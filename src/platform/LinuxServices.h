@@ -66,4 +66,27 @@ public:
     bool lowerCurrentThread() override;
 };
 
+// The X screen saver suspended and DPMS turned off through a connection of
+// its own to the display; nothing without a display.
+class LinuxScreenBlanking : public ScreenBlanking {
+public:
+    ~LinuxScreenBlanking() override;
+    void suspend() override;
+    void restore() override;
+
+private:
+    void* m_display = nullptr;
+    bool m_dpmsWasEnabled = false;
+};
+
+// sd_notify to the socket named in NOTIFY_SOCKET.
+class LinuxServiceManager : public ServiceManager {
+public:
+    void notifyReady() override;
+    void notifyAlive() override;
+    void notifyStopping() override;
+    // A third of WATCHDOG_USEC, at most 5 s; 5 s without it; 0 without NOTIFY_SOCKET.
+    int aliveIntervalMs() override;
+};
+
 } // namespace platform

@@ -121,6 +121,26 @@ public:
     virtual bool lowerCurrentThread() = 0;
 };
 
+// Keeps the screen from blanking or powering down while suspended.
+class ScreenBlanking {
+public:
+    virtual ~ScreenBlanking() = default;
+    virtual void suspend() = 0; // screen saver and display power saving held off
+    virtual void restore() = 0; // given back as they were
+};
+
+// Reports to the service manager that started the program, when one did;
+// nothing otherwise.
+class ServiceManager {
+public:
+    virtual ~ServiceManager() = default;
+    virtual void notifyReady() = 0;
+    virtual void notifyAlive() = 0;    // the watchdog's keep-alive
+    virtual void notifyStopping() = 0;
+    // How often the keep-alive is due, ms; 0 when nobody listens.
+    virtual int aliveIntervalMs() = 0;
+};
+
 struct Services {
     WindowRegistry* windows = nullptr;
     MessageBoxes* boxes = nullptr;
@@ -134,6 +154,8 @@ struct Services {
     FatalExit* fatal = nullptr;
     MachineInfo* machine = nullptr;
     ThreadPriority* threads = nullptr;
+    ScreenBlanking* screen = nullptr;
+    ServiceManager* service = nullptr;
 };
 
 // The services in force. Every field is set before the program uses it.

@@ -19,8 +19,7 @@ void handle(const QString& message, const QList<long>& codes)
 {
     platform::services().boxes->show(message, QStringLiteral("VARLO"), platform::BoxError);
     if (isCommunicationFailure(message, codes))
-        platform::services().fatal->fatalAppExit(QStringLiteral(
-            "O sistema será finalizado por falha na comunicação com o Servidor de Banco de Dados."));
+        platform::services().fatal->fatalAppExit(mensagemFalhaDeComunicacao());
 }
 
 } // namespace
@@ -34,6 +33,20 @@ bool isCommunicationFailure(const QString& message, const QList<long>& codes)
         if (codes.contains(code))
             return true;
     return false;
+}
+
+bool isCommunicationFailure(const std::exception& failure)
+{
+    if (const auto* db = dynamic_cast<const EDatabaseError*>(&failure))
+        return isCommunicationFailure(db->message(), db->codes());
+    if (const auto* ours = dynamic_cast<const Exception*>(&failure))
+        return isCommunicationFailure(ours->message(), {});
+    return isCommunicationFailure(QString::fromLocal8Bit(failure.what()), {});
+}
+
+QString mensagemFalhaDeComunicacao()
+{
+    return QStringLiteral("O sistema será finalizado por falha na comunicação com o Servidor de Banco de Dados.");
 }
 
 void ManipulaExcecoes(const Exception& e)

@@ -24,12 +24,13 @@ public:
         ++opens;
         dates.append(data);
         if (!failure.isEmpty())
-            throw EDatabaseError(failure);
+            throw EDatabaseError(failure, codes);
         return rows;
     }
     std::mutex mutex;
     QList<TicketRow> rows;
     QString failure;
+    QList<long> codes;
     QList<QDate> dates;
     std::atomic<int> opens{0};
     std::atomic<int> closes{0};
@@ -227,6 +228,45 @@ private Q_SLOTS:
         QCOMPARE(m_platform->boxes.shown[0].style, 0);
         QVERIFY(boxOnWindowThread);
         QCOMPARE(m_source->opens.load(), 1);
+    }
+
+    // Where a lost-connection handler is set (kiosk mode), a lost connection
+    // goes to it on the window thread instead of the plain box; any other
+    // failure still shows the box.
+    void lostConnectionGoesToItsHandler_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<long>("code");
+        QTest::addColumn<bool>("handlerSet");
+        QTest::addColumn<bool>("handled");
+        QTest::newRow("write error code") << "Error writing data to the connection." << 335544727L << true << true;
+        QTest::newRow("network fragment") << "Unable to complete network request to host \"x\"." << 0L << true << true;
+        QTest::newRow("other failure") << "Dynamic SQL Error" << 335544569L << true << false;
+        QTest::newRow("no handler") << "Error writing data to the connection." << 335544727L << false << false;
+    }
+    void lostConnectionGoesToItsHandler()
+    {
+        QFETCH(QString, failure);
+        QFETCH(long, code);
+        QFETCH(bool, handlerSet);
+        QFETCH(bool, handled);
+        m_source->failure = failure;
+        if (code)
+            m_source->codes = {code};
+        WalkerSetup s = setup();
+        QStringList received;
+        bool onWindowThread = false;
+        if (handlerSet)
+            s.conexaoPerdida = [&](const QString& message) {
+                received.append(message);
+                onWindowThread = QThread::currentThread() == qApp->thread();
+            };
+        std::unique_ptr<ThChamaSenha> walker(new ThChamaSenha(s));
+        walker->start();
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QCOMPARE(received, handled ? QStringList{failure} : QStringList());
+        QCOMPARE(onWindowThread, handled);
+        QCOMPARE(m_platform->boxes.shown.size(), handled ? 0 : 1);
     }
 
     void negativeCallTimeMeansNoPause()

@@ -319,6 +319,13 @@ Result Program::senha(const QStringList& args)
                QStringList{QStringLiteral("--database"), m_database} + args, 30000, environment());
 }
 
+void Program::setEnvironment(const QString& name, const QString& value)
+{
+    QProcessEnvironment env = m_process.processEnvironment();
+    env.insert(name, value);
+    m_process.setProcessEnvironment(env);
+}
+
 void Program::start()
 {
     m_stderr.clear();
@@ -326,10 +333,11 @@ void Program::start()
     // server's; a bounding set without that capability keeps the clock.
     if (geteuid() == 0) {
         m_process.start(QStringLiteral("setpriv"),
-                        {QStringLiteral("--bounding-set"), QStringLiteral("-sys_time"), QStringLiteral("--"),
-                         executable()});
+                        QStringList{QStringLiteral("--bounding-set"), QStringLiteral("-sys_time"),
+                                    QStringLiteral("--"), executable()}
+                            + m_arguments);
     } else {
-        m_process.start(executable(), {});
+        m_process.start(executable(), m_arguments);
     }
     m_process.waitForStarted(5000);
 }
@@ -412,6 +420,17 @@ void PrivateServer::thaw()
     if (m_frozen && pid > 0)
         ::kill(pid_t(pid), SIGCONT);
     m_frozen = false;
+}
+
+bool PrivateServer::restart(QString* error)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PORT"), m_host.section(QLatin1Char('/'), 1));
+    const Result r = run(scriptPath(QStringLiteral("fbserver")), {QStringLiteral("start"), m_root.path()}, 60000, env);
+    m_started = true;
+    if (!r.finished || r.exitCode != 0)
+        *error = QStringLiteral("fbserver start failed: ") + r.err;
+    return r.finished && r.exitCode == 0;
 }
 
 void PrivateServer::stop()

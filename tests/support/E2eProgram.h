@@ -64,6 +64,10 @@ public:
     // The attendant tool of this folder against the staged database.
     Result senha(const QStringList& args);
 
+    // Command-line arguments and environment entries of the next starts.
+    void setArguments(const QStringList& arguments) { m_arguments = arguments; }
+    void setEnvironment(const QString& name, const QString& value);
+
     void start();
     QProcess& process() { return m_process; }
     qint64 pid() const { return m_process.processId(); }
@@ -81,6 +85,7 @@ private:
     QString m_database;
     QProcess m_process;
     QByteArray m_stderr;
+    QStringList m_arguments;
 };
 
 // A Firebird server of the test's own on a free port, for a test that stops
@@ -95,6 +100,8 @@ public:
     // longer answers; thaw() lets it go on. stop() thaws it first.
     bool freeze();
     void thaw();
+    // Starts it again on the same port, with the same databases.
+    bool restart(QString* error);
     QString host() const { return m_host; }   // 127.0.0.1/<port>
     // Creates CARTORIO.FDB and USUARIO.FDB (demo content); the "Database" text.
     QString createDemoDatabases(QString* error);

@@ -15,6 +15,8 @@ FakePlatform::FakePlatform() : m_saved(platform::services())
     s.machine = &machine;
     s.libraries = &libraries;
     s.threads = &threads;
+    s.screen = &screen;
+    s.service = &service;
 }
 
 FakePlatform::~FakePlatform()

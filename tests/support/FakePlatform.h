@@ -107,6 +107,24 @@ public:
     QList<platform::NetworkAdapter> nics;
 };
 
+class FakeScreenBlanking : public platform::ScreenBlanking {
+public:
+    void suspend() override { ++suspended; }
+    void restore() override { ++restored; }
+    int suspended = 0;
+    int restored = 0;
+};
+
+class FakeServiceManager : public platform::ServiceManager {
+public:
+    void notifyReady() override { notes.append(QStringLiteral("READY")); }
+    void notifyAlive() override { notes.append(QStringLiteral("WATCHDOG")); }
+    void notifyStopping() override { notes.append(QStringLiteral("STOPPING")); }
+    int aliveIntervalMs() override { return interval; }
+    QStringList notes;
+    int interval = 0;
+};
+
 // Installs the doubles; the helper library is loaded for real, and threads
 // lower their own priority for real (that touches only the calling thread).
 class FakePlatform {
@@ -123,6 +141,8 @@ public:
     FakeLauncher launcher;
     FakeFatalExit fatal;
     FakeMachineInfo machine;
+    FakeScreenBlanking screen;
+    FakeServiceManager service;
     platform::LinuxLibraryLoader libraries;
     platform::LinuxThreadPriority threads;
 

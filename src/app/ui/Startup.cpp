@@ -9,11 +9,14 @@
 #include "platform/ui/WindowIdentity.h"
 #include "support/Errors.h"
 #include "support/ExitCode.h"
+#include "support/Kiosk.h"
+#include "support/ServiceHeartbeat.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 namespace startup {
@@ -52,9 +55,18 @@ void waitUntilExposed(QWidget* window)
 
 Parts programParts()
 {
+    return programParts(KioskOptions());
+}
+
+Parts programParts(const KioskOptions& kiosk)
+{
     Parts parts;
     parts.buildText = [] { return GLibDll::GetBuildInfo(QStringLiteral("BUILD"), QStringLiteral("SELF")); };
-    parts.createMainWindow = [] { return new TFrmPrincipal; };
+    parts.createMainWindow = [kiosk] {
+        auto* window = new TFrmPrincipal;
+        window->setQuiosque(kiosk);
+        return window;
+    };
     parts.createConfigDialog = createFrmConfigMonitor;
     return parts;
 }
@@ -125,6 +137,9 @@ int runStartup(QApplication& app, Parts parts)
     // once it has handled what is already queued.
     if (terminationRequested())
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+    ServiceHeartbeat heartbeat(*platform::services().service);
+    if (startup.mainWindow() && !terminationRequested())
+        QTimer::singleShot(0, &heartbeat, &ServiceHeartbeat::start);
     app.exec();
     // The display window goes first: it stops handing work to the walker, and
     // its data modules close their connections.

@@ -10,6 +10,7 @@
 
 class QApplication;
 class TFrmSplash;
+struct KioskOptions;
 
 namespace startup {
 
@@ -23,8 +24,9 @@ struct Parts {
     std::function<QDialog*()> createConfigDialog;   // the configuration dialog
 };
 // The program's own parts: GLibDll::GetBuildInfo("BUILD", "SELF"),
-// TFrmPrincipal and the configuration dialog.
+// TFrmPrincipal (in kiosk mode when asked) and the configuration dialog.
 Parts programParts();
+Parts programParts(const KioskOptions& kiosk);
 
 class Startup {
 public:

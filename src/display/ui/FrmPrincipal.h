@@ -8,6 +8,7 @@
 #include "display/DisplayView.h"
 #include "display/ui/Label.h"
 #include "display/ui/Panel.h"
+#include "support/Kiosk.h"
 
 #include <QDateTime>
 #include <QList>
@@ -24,6 +25,7 @@ class FbTicketSource;
 class TFDMCadastro;
 class TFDMConnectionUser;
 class WalkerControl;
+struct WalkerSetup;
 
 class TFrmPrincipal : public QWidget, public DisplayView {
     Q_OBJECT
@@ -89,6 +91,11 @@ public:
     // Source of the local time shown by the clock; replaceable in tests.
     std::function<QDateTime()> horaAtual;
 
+    // Kiosk mode, before the window shows: full screen without decorations,
+    // no pointer, and a lost or frozen link to the server ends the process.
+    void setQuiosque(const KioskOptions& quiosque);
+    const KioskOptions& quiosque() const { return m_quiosque; }
+
     // Captions by component name; unknown names read as empty and are ignored.
     TControl* componente(const QString& componentName) const;
     QString captionOf(const QString& componentName) const;
@@ -140,6 +147,8 @@ private:
     void setTamanhoExterno(int width, int height);
     void criaModulos();
     void maximiza();
+    void telaCheia();
+    void preparaQuiosque(WalkerSetup& setup);
     void preparaChamadas();
     void iniciaChamadas();
     void encerraChamadas();
@@ -153,4 +162,5 @@ private:
     std::shared_ptr<FbTicketSource> m_senhas;
     std::shared_ptr<std::atomic<int>> m_tempoSenha;
     bool m_ativacaoInterna = false; // the last deactivation went to another window of ours
+    KioskOptions m_quiosque;
 };

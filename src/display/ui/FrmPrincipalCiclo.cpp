@@ -195,6 +195,8 @@ void TFrmPrincipal::FormActivate()
 // screen's available area itself.
 void TFrmPrincipal::maximiza()
 {
+    if (m_quiosque.ativo)
+        return telaCheia();
     setWindowState(windowState() | Qt::WindowMaximized);
     QTimer::singleShot(500, this, [this] {
         const QRect area = screen()->availableGeometry();
@@ -245,6 +247,7 @@ void TFrmPrincipal::preparaChamadas()
     setup.pararChamadas = &PararChamadas;
     setup.dataDoDia = [] { return DataDoDia.get(); };
     setup.tempoSenha = [tempo = m_tempoSenha] { return tempo->load(); };
+    preparaQuiosque(setup);
     m_walkers = new WalkerControl(setup, this);
 }
 

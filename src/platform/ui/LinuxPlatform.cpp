@@ -3,6 +3,8 @@
 #include "platform/LinuxServices.h"
 #include "platform/LinuxWindowRegistry.h"
 #include "platform/ui/LinuxUiServices.h"
+#include "platform/ui/UnattendedBoxes.h"
+#include "support/Kiosk.h"
 
 namespace platform::ui {
 
@@ -12,8 +14,9 @@ void prepareLinuxPlatform()
         qputenv("QT_IM_MODULE", "none");
 }
 
-void installLinuxPlatform()
+void installLinuxPlatform(const KioskOptions& kiosk)
 {
+    setUnattendedBoxes(kiosk.fechaCaixasEmMs);
     installLinuxCoreServices();
     Services& s = services();
 

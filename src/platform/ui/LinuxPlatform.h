@@ -1,5 +1,7 @@
 #pragma once
 
+struct KioskOptions;
+
 namespace platform::ui {
 
 // Settles what the windowing system loads, before the application object
@@ -8,7 +10,8 @@ namespace platform::ui {
 void prepareLinuxPlatform();
 
 // Fills platform::services() with the Linux implementations of every service.
-// Call once, after the application object exists.
-void installLinuxPlatform();
+// Call once, after the application object exists. In kiosk mode the boxes
+// close by themselves.
+void installLinuxPlatform(const KioskOptions& kiosk);
 
 } // namespace platform::ui

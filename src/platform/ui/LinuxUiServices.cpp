@@ -1,5 +1,6 @@
 #include "platform/ui/LinuxUiServices.h"
 
+#include "platform/ui/UnattendedBoxes.h"
 #include "support/ExitCode.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ void runBox(const QString& text, const QString& title, QMessageBox::Icon icon)
     box.setWindowModality(Qt::ApplicationModal);
     // A box is never the program's last window: closing it must not end the loop.
     box.setAttribute(Qt::WA_QuitOnClose, false);
+    prepareUnattended(box, title, text);
     ++openBoxes;
     box.exec();
     --openBoxes;
@@ -97,6 +99,7 @@ void LinuxSound::playAsync(const QString& path)
 void LinuxFatalExit::fatalAppExit(const QString& text)
 {
     const QString title = applicationTitle().isEmpty() ? QCoreApplication::applicationName() : applicationTitle();
+    armFatalBackstop(ExitCode);
     runBox(text, title, QMessageBox::Critical);
     std::_Exit(ExitCode);
 }

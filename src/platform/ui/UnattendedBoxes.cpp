@@ -1,0 +1,47 @@
+#include "platform/ui/UnattendedBoxes.h"
+
+#include "support/Kiosk.h"
+
+#include <QMessageBox>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace platform::ui {
+
+namespace {
+int closeAfter = 0;
+}
+
+void setUnattendedBoxes(int closeAfterMs)
+{
+    closeAfter = qMax(0, closeAfterMs);
+}
+
+int unattendedBoxesMs()
+{
+    return closeAfter;
+}
+
+void prepareUnattended(QMessageBox& box, const QString& title, const QString& text)
+{
+    if (closeAfter <= 0)
+        return;
+    kiosk::log(title, text);
+    QTimer::singleShot(closeAfter, &box, [&box] { box.done(QMessageBox::Ok); });
+}
+
+void armFatalBackstop(int exitCode)
+{
+    if (closeAfter <= 0)
+        return;
+    const auto wait = std::chrono::milliseconds(closeAfter + 5000);
+    std::thread([wait, exitCode] {
+        std::this_thread::sleep_for(wait);
+        std::_Exit(exitCode);
+    }).detach();
+}
+
+} // namespace platform::ui
