@@ -23,6 +23,10 @@ struct WalkerSetup {
     std::function<QDate()> dataDoDia;
     std::function<int()> tempoSenha;            // per-call time in ms
     int pausaEntrePassagens = 1000;             // blank time between passes, ms
+    // New calls at once: the per-call wait re-reads the tickets every
+    // intervaloReleitura ms and a new one is shown next.
+    bool chamadaImediata = false;
+    int intervaloReleitura = 1000;
 };
 
 // The call sound of the installation.

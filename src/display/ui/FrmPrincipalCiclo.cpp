@@ -133,8 +133,7 @@ void TFrmPrincipal::FormShow()
     PrimeiraExibicao = false;
     PnlNomeCartorio->setCaption(FDMCadastro->NomeCartorio());
     FDMCadastro->CarregaParametros();
-    Configuracao.RepetirSom = MonitorSettings::RetornaRepetirSom() == QLatin1String("S");
-    Configuracao.TiposSenha = MonitorSettings::RetornaTiposSenha();
+    Configuracao = MonitorSettings::carrega();
     if (!Configuracao.TiposSenha.isEmpty())
         m_senhas->setSql(ticketQuerySql(Configuracao.TiposSenha));
     preparaChamadas();
@@ -217,6 +216,7 @@ void TFrmPrincipal::preparaChamadas()
     setup.pararChamadas = &PararChamadas;
     setup.dataDoDia = [] { return DataDoDia.get(); };
     setup.tempoSenha = [tempo = m_tempoSenha] { return tempo->load(); };
+    setup.chamadaImediata = Configuracao.ChamadaImediata;
     m_walkers = new WalkerControl(setup, this);
 }
 
@@ -268,4 +268,9 @@ int TFrmPrincipal::outerWidth() const
 bool TFrmPrincipal::repetirSom() const
 {
     return Configuracao.RepetirSom;
+}
+
+VozChamada TFrmPrincipal::voz() const
+{
+    return {Configuracao.Voz, Configuracao.VozVelocidade, Configuracao.VozVolume};
 }

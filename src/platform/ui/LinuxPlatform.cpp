@@ -2,7 +2,10 @@
 
 #include "platform/LinuxServices.h"
 #include "platform/LinuxWindowRegistry.h"
+#include "platform/ui/LinuxSpeech.h"
 #include "platform/ui/LinuxUiServices.h"
+
+#include <QCoreApplication>
 
 namespace platform::ui {
 
@@ -43,6 +46,12 @@ void installLinuxPlatform()
     s.cursor = &cursor;
     s.fatal = &fatal;
     s.sound = sound;
+    // Like the sound, kept to the end; its worker ends when the loop does.
+    static LinuxSpeech* speech = new LinuxSpeech(EspeakSynthesizer(), sound);
+    if (QCoreApplication::instance())
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, speech,
+                         &LinuxSpeech::shutdown);
+    s.speech = speech;
 }
 
 } // namespace platform::ui
