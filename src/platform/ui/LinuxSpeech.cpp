@@ -130,6 +130,7 @@ void LinuxSpeech::tocaQuandoLivre()
     if (m_chime && m_chime->busy() && m_esperas++ * EsperaPasso < EsperaMaxima)
         return;
     m_espera->stop();
+    Q_EMIT started(m_pronto.seconds());
 
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
@@ -152,7 +153,6 @@ void LinuxSpeech::tocaQuandoLivre()
             para();
     });
     m_sink->start(m_buffer);
-    Q_EMIT started(m_pronto.seconds());
 }
 
 void LinuxSpeech::para()

@@ -39,7 +39,7 @@ public:
     void shutdown();
 
 Q_SIGNALS:
-    // A phrase was synthesised and handed to the audio output (tests).
+    // A phrase was synthesised and its turn to be heard has come (tests).
     void started(double seconds);
 
 private:
