@@ -22,6 +22,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 void mostraFalhaDeConexao(const Exception& falha)
@@ -248,6 +250,11 @@ void TFrmPrincipal::setLocalCaption(const QString& text)
 
 void TFrmPrincipal::setScreenTexts(const ScreenTexts& texts)
 {
+    // The benchmark of new calls (bench/chamadas) times each call from this line.
+    static const bool rastro = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
+    if (rastro && !texts.NumeroSenha.isEmpty())
+        std::fprintf(stderr, "tela %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
+                     texts.NumeroSenha.toUtf8().constData());
     PnlNumeroSenha->setCaption(texts.NumeroSenha);
     PnlNumeroMesa->setCaption(texts.NumeroMesa);
     TLabel* const senhas[] = {LblUltSenha1, LblUltSenha2, LblUltSenha3};
