@@ -40,7 +40,6 @@ LinuxSpeech::LinuxSpeech(EspeakSynthesizer synthesizer, LinuxSound* chime,
 LinuxSpeech::~LinuxSpeech()
 {
     shutdown();
-    para();
 }
 
 void LinuxSpeech::shutdown()
@@ -54,6 +53,7 @@ void LinuxSpeech::shutdown()
     m_wake.notify_all();
     if (m_worker.joinable())
         m_worker.join();
+    para();
 }
 
 void LinuxSpeech::speak(const Fala& fala)
