@@ -97,19 +97,22 @@ void LinuxSpeech::trabalha()
                 sintetizado(geracao, pcm, volume);
             }, Qt::QueuedConnection);
         } catch (const std::exception& failure) {
-            const QString line = QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2")
-                                     .arg(pedido.fala.texto, QString::fromUtf8(failure.what()));
-            QMetaObject::invokeMethod(this, [this, line] { relata(line); }, Qt::QueuedConnection);
+            const QString motivo = QString::fromUtf8(failure.what());
+            const QString line =
+                QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2").arg(pedido.fala.texto, motivo);
+            QMetaObject::invokeMethod(this, [this, motivo, line] { relata(motivo, line); }, Qt::QueuedConnection);
+        } catch (...) {
+            // Nothing may leave the worker; the call keeps its chime.
         }
     }
 }
 
-void LinuxSpeech::relata(const QString& line)
+void LinuxSpeech::relata(const QString& motivo, const QString& line)
 {
     // The same failure at every call is told once.
-    if (line == m_ultimoRelato)
+    if (motivo == m_ultimoRelato)
         return;
-    m_ultimoRelato = line;
+    m_ultimoRelato = motivo;
     m_report(line);
 }
 
@@ -134,7 +137,8 @@ void LinuxSpeech::tocaQuandoLivre()
 
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        relata(QStringLiteral("Monitor de Senhas: chamada sem voz: nenhuma saída de som"));
+        const QString motivo = QStringLiteral("nenhuma saída de som");
+        relata(motivo, QStringLiteral("Monitor de Senhas: chamada sem voz: ") + motivo);
         return;
     }
     QAudioFormat format;

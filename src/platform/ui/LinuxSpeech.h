@@ -51,7 +51,7 @@ private:
     void sintetizado(quint64 geracao, const Pcm& pcm, int volume);
     void tocaQuandoLivre();
     void para();
-    void relata(const QString& line);
+    void relata(const QString& motivo, const QString& line);
 
     EspeakSynthesizer m_synthesizer;
     QPointer<LinuxSound> m_chime;
