@@ -7,10 +7,12 @@
 //
 //   soak --database <texto> [--passes 10000] [--warmup 500] [--pausa 1] [--tipos F,P]
 
-#include "SoakSource.h"
+#include "BenchCommon.h"
 
+#include "data/FbClient.h"
 #include "display/ChamaSenha.h"
 #include "display/DisplayGate.h"
+#include "display/FbTicketSource.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -49,52 +51,6 @@ void printUsage(const char* when, int pass, const Usage& u)
     std::printf("%-10s pass %6d  VmRSS %8lld kB  threads %3d\n", when, pass, u.rssKb, u.threads);
     std::fflush(stdout);
 }
-
-// No sound card and no pointer to move: both only counted.
-class SilentSound : public platform::Sound {
-public:
-    void playAsync(const QString&) override { ++played; }
-    int played = 0;
-};
-class StillCursor : public platform::Cursor {
-public:
-    void setPos(int, int) override { ++moves; }
-    int moves = 0;
-};
-// A walker failure ends the run with its message instead of a window.
-class PrintedBoxes : public platform::MessageBoxes {
-public:
-    void show(const QString& text, const QString& title, int) override
-    {
-        std::fprintf(stderr, "soak: %s: %s\n", title.toUtf8().constData(), text.toUtf8().constData());
-        failed = true;
-    }
-    bool failed = false;
-};
-
-// Counts the display updates. An update with an empty ticket is the blanking
-// at the start of a pass.
-class CountingView : public DisplayView {
-public:
-    void setPreferencialCaption(const QString&) override {}
-    void setLocalCaption(const QString&) override {}
-    void setScreenTexts(const ScreenTexts& texts) override
-    {
-        if (!texts.NumeroSenha.isEmpty()) {
-            ++calls;
-            return;
-        }
-        ++passes;
-        if (onPass)
-            onPass(passes);
-    }
-    int outerWidth() const override { return 1920; }
-    bool repetirSom() const override { return false; }
-
-    int passes = 0;
-    int calls = 0;
-    std::function<void(int)> onPass;
-};
 
 struct Options {
     QString database;
@@ -140,12 +96,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    SilentSound sound;
-    StillCursor cursor;
-    PrintedBoxes boxes;
-    platform::services().sound = &sound;
-    platform::services().cursor = &cursor;
-    platform::services().boxes = &boxes;
+    QuietServices quiet;
+    SilentSound& sound = quiet.sound;
+    StillCursor& cursor = quiet.cursor;
+    PrintedBoxes& boxes = quiet.boxes;
 
     auto connection = std::make_shared<FbConnection>(FbParamList{
         {QStringLiteral("Database"), o.database},
@@ -165,7 +119,10 @@ int main(int argc, char** argv)
     DisplayGate gate(view);
     std::atomic<bool> parar{false};
     WalkerSetup setup;
-    setup.source = std::make_shared<SoakTicketSource>(connection, o.tipos);
+    // The walker's own source, as the display window sets it up.
+    auto source = std::make_shared<FbTicketSource>(connection);
+    source->setSql(ticketQuerySql(o.tipos));
+    setup.source = source;
     setup.display = gate.link();
     setup.pararChamadas = &parar;
     setup.dataDoDia = [] { return QDate::currentDate(); };

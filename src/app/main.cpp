@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::ui::prepareLinuxPlatform();
     MonitorApplication app(argc, argv);
     platform::ui::installLinuxPlatform();
     platform::watchTerminationSignals(&requestTermination);

@@ -122,6 +122,7 @@ void FbConnection::open()
                             short(dpb.size()), dpb.constData()))
         throw fbError(status);
     m_db = db;
+    ++m_attachment;
     m_charSetId = charSetId(charset);
 }
 

@@ -57,6 +57,9 @@ public:
     // Detaches; an active transaction is rolled back. Never throws.
     void close();
     bool isOpen() const;
+    // Counts the attachments made: a statement prepared under one count is
+    // gone once it changes.
+    quint64 attachment() const { return m_attachment; }
 
     // Explicit read-committed, read-write transaction waiting on locks.
     // Statements outside one run in their own transaction, committed at once.
@@ -85,6 +88,7 @@ private:
     unsigned int m_db = 0;
     unsigned int m_tr = 0;
     int m_charSetId = 0;
+    quint64 m_attachment = 0;
 };
 
 // One column value of a fetched row.
@@ -140,6 +144,7 @@ public:
     FbField field(int index) const;
 
 private:
+    friend class FbPreparedQuery;
     FbConnection& m_conn;
     QStringList m_names;
     QVector<QVector<QVariant>> m_rows;

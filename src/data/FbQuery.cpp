@@ -2,6 +2,7 @@
 // bind the positional parameters, execute, fetch every row, free.
 
 #include "data/FbClient.h"
+#include "data/FbPreparedQuery.h"
 #include "data/FbQueryIo.h"
 
 #include <ibase.h>
@@ -176,6 +177,8 @@ QVariant readColumn(FbConnection& c, unsigned int* tr, const XSQLVAR& v)
 class Statement {
 public:
     Statement(FbConnection& c, unsigned int* tr) : m_conn(c), m_tr(tr), m_out(16), m_in(4) {}
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
     ~Statement()
     {
         if (m_handle) {
@@ -204,14 +207,26 @@ public:
 
     void bind(const QStringList& names, const FbValues& values)
     {
-        ISC_STATUS_ARRAY status;
-        if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
-            throw fbError(status);
-        if (m_in.da()->sqld > m_in.da()->sqln) {
-            m_in.resize(m_in.da()->sqld);
+        // Described once: a statement run again binds its values into the
+        // same parameters without asking the server again.
+        if (!m_inDescribed) {
+            ISC_STATUS_ARRAY status;
             if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
                 throw fbError(status);
+            if (m_in.da()->sqld > m_in.da()->sqln) {
+                m_in.resize(m_in.da()->sqld);
+                if (isc_dsql_describe_bind(status, &m_handle, 1, m_in.da()))
+                    throw fbError(status);
+            }
+            m_inDescribed = true;
+            m_inTypes.clear();
+            for (int i = 0; i < m_in.da()->sqld; ++i)
+                m_inTypes.push_back(m_in.da()->sqlvar[i]);
         }
+        // Binding retypes each parameter after its value: start from the
+        // server's description every time.
+        for (int i = 0; i < m_in.da()->sqld; ++i)
+            m_in.da()->sqlvar[i] = m_inTypes[i];
         const int count = m_in.da()->sqld;
         if (count != names.size())
             throw EDatabaseError(QStringLiteral("Parameter count mismatch"));
@@ -222,6 +237,18 @@ public:
     }
 
     int type() const { return m_type; }
+    // A prepared statement may run in a later transaction than the one it was
+    // prepared in.
+    void useTransaction(unsigned int* tr) { m_tr = tr; }
+    // Closes the cursor of a select so that it can be executed again.
+    void closeCursor()
+    {
+        ISC_STATUS_ARRAY status;
+        if (isc_dsql_free_statement(status, &m_handle, DSQL_close))
+            throw fbError(status);
+    }
+    // The attachment it belonged to is gone, and the handle with it.
+    void forget() { m_handle = 0; }
     bool hasOutput() { return m_out.da()->sqld > 0; }
     XSQLDA* inDa() { return m_in.da()->sqld ? m_in.da() : nullptr; }
 
@@ -422,6 +449,8 @@ private:
     int m_type = 0;
     Sqlda m_out;
     Sqlda m_in;
+    bool m_inDescribed = false;
+    std::vector<XSQLVAR> m_inTypes;
     std::vector<QByteArray> m_outData;
     std::vector<short> m_outInd;
     std::vector<QByteArray> m_inData;
@@ -484,4 +513,78 @@ int FbQuery::exec(const QString& sql, const FbValues& values)
     }
     transaction.commit();
     return affected;
+}
+
+struct FbPreparedQuery::Prepared {
+    Prepared(FbConnection& c, unsigned int* tr) : statement(c, tr) {}
+    Statement statement;
+    QString sql;
+    QStringList names;
+    QStringList columns;
+    quint64 attachment = 0;
+};
+
+FbPreparedQuery::FbPreparedQuery(FbConnection& connection) : m_conn(connection), m_result(connection) {}
+
+FbPreparedQuery::~FbPreparedQuery()
+{
+    FbConnection::Guard guard(m_conn);
+    drop();
+}
+
+void FbPreparedQuery::reset()
+{
+    FbConnection::Guard guard(m_conn);
+    drop();
+}
+
+void FbPreparedQuery::drop()
+{
+    if (m_prepared && !(m_conn.isOpen() && m_conn.attachment() == m_prepared->attachment))
+        m_prepared->statement.forget();
+    m_prepared.reset();
+}
+
+void FbPreparedQuery::open(const QString& sql, const FbValues& values)
+{
+    FbConnection::Guard guard(m_conn);
+    m_result.close();
+    if (!m_conn.isOpen())
+        m_conn.open();
+    if (m_prepared && (m_prepared->sql != sql || m_prepared->attachment != m_conn.attachment()))
+        drop();
+
+    FbAutoTransaction transaction(m_conn);
+    QVector<QVector<QVariant>> rows;
+    if (!m_prepared) {
+        auto prepared = std::make_unique<Prepared>(m_conn, transaction.handle());
+        const QString translated = fbTranslateParams(sql, &prepared->names);
+        prepared->statement.prepare(translated);
+        const int type = prepared->statement.type();
+        if (type != isc_info_sql_stmt_select && type != isc_info_sql_stmt_select_for_upd)
+            throw EDatabaseError(QStringLiteral("Only a select statement can be kept prepared"));
+        prepared->columns = prepared->statement.columnNames();
+        prepared->sql = sql;
+        prepared->attachment = m_conn.attachment();
+        m_prepared = std::move(prepared);
+    }
+    Statement& statement = m_prepared->statement;
+    try {
+        statement.useTransaction(transaction.handle());
+        statement.bind(m_prepared->names, values);
+        statement.execute();
+        while (statement.fetch())
+            rows.append(statement.row());
+        statement.closeCursor();
+    } catch (...) {
+        // A cursor left open would refuse the next run: prepare afresh.
+        drop();
+        throw;
+    }
+    transaction.commit();
+
+    m_result.m_names = m_prepared->columns;
+    m_result.m_rows = rows;
+    m_result.m_pos = 0;
+    m_result.m_active = true;
 }

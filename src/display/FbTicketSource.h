@@ -1,20 +1,23 @@
 #pragma once
 // The called tickets as the walker reads them from the office connection:
-// each open runs the query under the connection's lock and returns the whole
-// result in memory.
+// each open runs the query, kept prepared, under the connection's lock and
+// returns the whole result in memory.
 
 #include "display/TicketQuery.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <atomic>
 #include <memory>
 #include <mutex>
 
 class FbConnection;
+class FbPreparedQuery;
 
 class FbTicketSource : public CalledTicketSource {
 public:
     explicit FbTicketSource(std::shared_ptr<FbConnection> connection);
+    ~FbTicketSource() override;
 
     // The statement, narrowed to the configured ticket types; set before the first walker.
     void setSql(const QString& sql);
@@ -32,4 +35,7 @@ private:
     mutable std::mutex m_sqlMutex;
     QString m_sql;
     std::atomic<bool> m_retired{false};
+    // Under the connection's lock.
+    std::unique_ptr<FbPreparedQuery> m_query;
+    QElapsedTimer m_prepared;
 };

@@ -3,6 +3,7 @@
 // lock, affected-row counts and the attachment count.
 
 #include "data/FbClient.h"
+#include "data/FbPreparedQuery.h"
 #include "support/DbFixture.h"
 #include "support/TestMain.h"
 
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void nullReadings();
 
     void rowsSurviveClosedConnection();
+    void preparedQueryRuns_data();
+    void preparedQueryRuns();
     void emptyResult();
     void conditionalUpdateCount();
     void explicitTransaction();
@@ -404,6 +407,65 @@ void TstFbClient::rowsSurviveClosedConnection()
     QCOMPARE(calls, (QStringList{"P-1 MESA 2", "F-1 MESA 1"}));
     QVERIFY(q.eof());
     QVERIFY(q.fieldByName("SIGLA_SENHA").isNull());
+}
+
+void TstFbClient::preparedQueryRuns_data()
+{
+    QTest::addColumn<QString>("between"); // what happens between two runs
+    QTest::addColumn<QStringList>("second");
+    const QStringList demo{"P-1", "F-1"};
+    QTest::newRow("nothing") << "" << demo;
+    QTest::newRow("a ticket called") << "call" << QStringList{"P-1", "F-1", "F-2"};
+    QTest::newRow("connection closed") << "close" << demo;
+    QTest::newRow("connection attached again, other statements prepared") << "reattach" << demo;
+    QTest::newRow("statement text changed") << "sql" << QStringList{"F-1"};
+    QTest::newRow("prepared afresh") << "reset" << demo;
+    QTest::newRow("another date") << "date" << QStringList{};
+}
+
+void TstFbClient::preparedQueryRuns()
+{
+    QFETCH(QString, between);
+    QFETCH(QStringList, second);
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    auto c = DbFixture::connect(fx.createOffice(true));
+    const QString sql = "SELECT SIGLA_SENHA || '-' || NUMERO_SENHA AS SENHA FROM ATEND_SENHA"
+                        " WHERE DATA_SENHA = :DATA AND STATUS = 'A' ORDER BY PREFERENCIAL, NUMERO_SENHA";
+    FbPreparedQuery prepared(*c);
+    auto run = [&](const QString& text, const QDate& day) {
+        prepared.open(text, {{"DATA", day}});
+        QStringList tickets;
+        for (prepared.result().first(); !prepared.result().eof(); prepared.result().next())
+            tickets << prepared.result().fieldByName("SENHA").asString();
+        return tickets;
+    };
+    QCOMPARE(run(sql, QDate::currentDate()), (QStringList{"P-1", "F-1"}));
+
+    QString text = sql;
+    QDate day = QDate::currentDate();
+    if (between == "call") {
+        c->exec("UPDATE ATEND_SENHA SET STATUS = 'A', CODATEND_TERM = 1 WHERE SIGLA_SENHA = 'F' AND NUMERO_SENHA = 2");
+    } else if (between == "close") {
+        c->close();
+    } else if (between == "reattach") {
+        c->close();
+        c->open();
+        // Statements of the new attachment may reuse the old handle numbers.
+        FbQuery other(*c);
+        other.open("SELECT COUNT(*) FROM ATEND_TERMINAL");
+        QCOMPARE(other.field(0).asInteger(), 2);
+    } else if (between == "sql") {
+        text = QString(sql).replace("STATUS = 'A'", "STATUS = 'A' AND SIGLA_SENHA = 'F'");
+    } else if (between == "reset") {
+        prepared.reset();
+    } else if (between == "date") {
+        day = day.addDays(-1);
+    }
+    QCOMPARE(run(text, day), second);
+    // And a third run, the cursor of the second closed.
+    QCOMPARE(run(text, day), second);
 }
 
 void TstFbClient::emptyResult()

@@ -115,6 +115,8 @@ private Q_SLOTS:
     void definitionFile_data();
     void definitionFile();
     void demoCallsInTurn();
+    void verificar_data();
+    void verificar();
 };
 
 void TstSenha::initTestCase()
@@ -346,6 +348,64 @@ void TstSenha::demoCallsInTurn()
     QCOMPARE(p2.term, 2);
     QCOMPARE(p2.pref, 0);
     QCOMPARE(ticketState(db, "F", 4).term, 1);
+}
+
+void TstSenha::verificar_data()
+{
+    QTest::addColumn<QStringList>("setup");   // statements run on the office database first
+    QTest::addColumn<QString>("tipos");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("fix");         // the statement printed for the administrator
+    const QString index = QStringLiteral("IDX_ATEND_SENHA_DATA_STATUS");
+    QTest::newRow("index of the schema") << QStringList{} << QString() << 0 << QString();
+    QTest::newRow("index of the schema, narrowed to types") << QStringList{} << "F,P" << 0 << QString();
+    QTest::newRow("no index") << QStringList{"DROP INDEX " + index} << QString() << 1
+                              << "CREATE INDEX " + index + " ON ATEND_SENHA (DATA_SENHA, STATUS);";
+    QTest::newRow("no index, narrowed to types") << QStringList{"DROP INDEX " + index} << "F" << 1
+                                                 << "CREATE INDEX " + index + " ON ATEND_SENHA (DATA_SENHA, STATUS);";
+    QTest::newRow("index left inactive") << QStringList{"ALTER INDEX " + index + " INACTIVE"} << QString() << 1
+                                         << "ALTER INDEX " + index + " ACTIVE;";
+    QTest::newRow("index on the date alone")
+        << QStringList{"DROP INDEX " + index, "CREATE INDEX IDX_SO_DATA ON ATEND_SENHA (DATA_SENHA)"} << QString()
+        << 0 << QString();
+    // An index on the state alone does not narrow the query to one day.
+    QTest::newRow("index that does not serve the query")
+        << QStringList{"DROP INDEX " + index, "CREATE INDEX IDX_SO_PREF ON ATEND_SENHA (PREFERENCIAL)"} << QString()
+        << 1 << "CREATE INDEX " + index + " ON ATEND_SENHA (DATA_SENHA, STATUS);";
+}
+
+void TstSenha::verificar()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QString, tipos);
+    QFETCH(int, exitCode);
+    QFETCH(QString, fix);
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    for (const QString& sql : setup)
+        DbFixture::exec(db, sql);
+    QStringList args{"verificar"};
+    if (!tipos.isEmpty())
+        args << "--tipos" << tipos;
+
+    const Run r = senha(db, args);
+    QCOMPARE(r.exitCode, exitCode);
+    const QString text = r.lines.join('\n');
+    QVERIFY2(r.lines.value(0).startsWith("Plano: PLAN "), qPrintable(text));
+    if (exitCode == 0) {
+        QVERIFY2(text.contains("OK: a consulta do monitor lê ATEND_SENHA pelo índice"), qPrintable(text));
+        QVERIFY2(!text.contains("CREATE INDEX"), qPrintable(text));
+        return;
+    }
+    QVERIFY2(text.contains("lê a tabela ATEND_SENHA inteira"), qPrintable(text));
+    QVERIFY2(r.lines.contains("  " + fix), qPrintable(text));
+    // The printed statement is the whole fix: after it the query is indexed.
+    DbFixture::exec(db, fix.chopped(1));
+    const Run after = senha(db, args);
+    QCOMPARE(after.exitCode, 0);
+    QVERIFY2(after.lines.join('\n').contains("IDX_ATEND_SENHA_DATA_STATUS"), qPrintable(after.lines.join('\n')));
 }
 
 MONITOR_TEST_MAIN(TstSenha)

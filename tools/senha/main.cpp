@@ -4,12 +4,15 @@
 //   senha chamar <LETRA-NUMERO | LETRA NUMERO> (<MESA> | --terminal <código>)
 //   senha listar [--tipos F,P]
 //   senha demo [--count N] [--intervalo S]
+//   senha verificar [--tipos F,P]
 //
 // The office database is the one of section "CARTÓRIO" of dbxconnections.ini
 // beside this executable, or the one given with --database <texto>.
 
 #include "Balcao.h"
+#include "Verificacao.h"
 
+#include "config/MonitorSettings.h"
 #include "support/Errors.h"
 #include "support/ProgramPaths.h"
 
@@ -28,6 +31,7 @@ const char* const Usage =
     "  senha chamar <LETRA-NUMERO | LETRA NUMERO> --terminal <codigo>\n"
     "  senha listar [--tipos F,P]\n"
     "  senha demo [--count N] [--intervalo S]   (N = 0: sem fim; S = 8)\n"
+    "  senha verificar [--tipos F,P]   (sai com 1 quando a consulta do monitor nao usa indice)\n"
     "opcao geral: --database <texto>  (senao: dbxconnections.ini ao lado do programa)\n";
 
 struct UsageError : Exception {
@@ -161,6 +165,21 @@ int demo(FbConnection& conn, const Args& args)
     return 0;
 }
 
+// The display's query on this database: read through an index (0) or by a
+// scan of the whole ticket table (1, with the fix). The ticket types are the
+// display's own (CARTORIO.ini beside this program) unless given.
+int verificar(FbConnection& conn, const Args& args)
+{
+    requireWords(args, 1, 1);
+    const QString tipos = args.options.contains(QStringLiteral("tipos"))
+        ? args.options.value(QStringLiteral("tipos"))
+        : MonitorSettings::RetornaTiposSenha();
+    const Verificacao v = verificaConsulta(conn, tipos);
+    for (const QString& line : v.lines)
+        out(line);
+    return v.exitCode;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -178,7 +197,8 @@ int main(int argc, char** argv)
         const QMap<QString, Handler> handlers{{QStringLiteral("emitir"), emitir},
                                               {QStringLiteral("chamar"), chamar},
                                               {QStringLiteral("listar"), listar},
-                                              {QStringLiteral("demo"), demo}};
+                                              {QStringLiteral("demo"), demo},
+                                              {QStringLiteral("verificar"), verificar}};
         if (!handlers.contains(command))
             throw UsageError(QStringLiteral("comando desconhecido: %1").arg(command));
         FbConnection conn(connectionParams(args));

@@ -61,14 +61,15 @@ QFont TControl::displayFont() const
     const QRect box = textBox();
     const QRect visible = visibleBox();
     const QFont design = font();
-    const QString key = m_caption + QLatin1Char('\n') + design.toString() + QLatin1Char('\n')
-        + QString::number(box.x()) + QLatin1Char(',') + QString::number(box.y()) + QLatin1Char(',')
-        + QString::number(box.width()) + QLatin1Char(',') + QString::number(box.height()) + QLatin1Char(';')
-        + QString::number(visible.x()) + QLatin1Char(',') + QString::number(visible.y()) + QLatin1Char(',')
-        + QString::number(visible.width()) + QLatin1Char(',') + QString::number(visible.height());
-    if (key != m_fitKey) {
+    // Fitted again only when the text, the font or the room changed.
+    if (!m_fitValid || m_fitCaption != m_caption || m_fitBox != box || m_fitVisible != visible
+        || !(m_fitDesign == design) || m_fitDesign.resolveMask() != design.resolveMask()) {
         m_fitFont = textfit::fit(design, m_caption, box, visible, centred());
-        m_fitKey = key;
+        m_fitCaption = m_caption;
+        m_fitDesign = design;
+        m_fitBox = box;
+        m_fitVisible = visible;
+        m_fitValid = true;
     }
     return m_fitFont;
 }

@@ -73,6 +73,10 @@ private:
     bool m_parentColor = false;
     QColor m_fontColor;
     QMenu* m_popupMenu = nullptr;
-    mutable QString m_fitKey;
+    mutable bool m_fitValid = false;
+    mutable QString m_fitCaption;
+    mutable QFont m_fitDesign;
+    mutable QRect m_fitBox;
+    mutable QRect m_fitVisible;
     mutable QFont m_fitFont;
 };

@@ -136,6 +136,8 @@ void TFrmPrincipal::CriaComponentes()
 
     PnlPreferencial = novoPainel(PnlSenha, QStringLiteral("PnlPreferencial"), TAlign::alBottom, QRect(1, 253, 514, 57));
     PnlPreferencial->setParentColor(true);
+    // It blinks between two colours every second.
+    PnlPreferencial->setKeepsRenderings(true);
     PnlPreferencial->setFont(fonte(QStringLiteral("Verdana"), 67, true));
     PnlPreferencial->setFontColor(kAmarelo);
     PnlPreferencial->setCaption(QStringLiteral("PREFERENCIAL"));

@@ -6,6 +6,7 @@
 TLabel::TLabel(QWidget* parent) : TControl(parent)
 {
     setParentColor(true);
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_transparent);
 }
 
 void TLabel::setAutoSize(bool on)
@@ -17,6 +18,8 @@ void TLabel::setAutoSize(bool on)
 void TLabel::setTransparent(bool on)
 {
     m_transparent = on;
+    // An opaque label covers itself whole; a transparent one shows its parent.
+    setAttribute(Qt::WA_OpaquePaintEvent, !on);
     update();
 }
 

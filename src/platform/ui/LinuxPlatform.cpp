@@ -30,6 +30,12 @@ void installCoreServices(Services& s)
 
 } // namespace
 
+void prepareLinuxPlatform()
+{
+    if (qEnvironmentVariableIsEmpty("QT_IM_MODULE"))
+        qputenv("QT_IM_MODULE", "none");
+}
+
 void installLinuxPlatform()
 {
     Services& s = services();

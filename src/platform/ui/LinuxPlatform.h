@@ -2,6 +2,11 @@
 
 namespace platform::ui {
 
+// Settles what the windowing system loads, before the application object
+// exists: the display takes no typed text, so no input method (and no compose
+// table) is loaded unless the environment asks for one.
+void prepareLinuxPlatform();
+
 // Fills platform::services() with the Linux implementations of every service.
 // Call once, after the application object exists.
 void installLinuxPlatform();
