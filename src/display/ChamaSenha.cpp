@@ -1,5 +1,7 @@
 #include "display/ChamaSenha.h"
 
+#include "display/EsperaChamada.h"
+#include "display/FraseChamada.h"
 #include "platform/Platform.h"
 #include "support/Errors.h"
 #include "support/ManipulaExcecoes.h"
@@ -100,6 +102,8 @@ void ThChamaSenha::Execute()
     const std::atomic<bool>* flag = m_setup.pararChamadas;
     auto parar = [&display, flag] { return display.whileOpen([flag] { return flag->load(); }); };
 
+    EsperaChamada espera(*m_setup.source, display, m_setup.chamadaImediata, m_setup.intervaloReleitura);
+
     UltimaSenhaAnunciada.clear();
     ContadorAtualizacoes = 0;
     while (!parar()) {
@@ -111,15 +115,17 @@ void ThChamaSenha::Execute()
             throw DisplayClosed();
 
         const QDate data = display.whileOpen(m_setup.dataDoDia);
-        const QList<TicketRow> rows = m_setup.source->open(data);
-        for (const TicketRow& row : rows) {
+        QList<TicketRow> rows = m_setup.source->open(data);
+        espera.novaPassagem(rows, data);
+        while (!rows.isEmpty()) {
             if (parar())
                 return;
-            mostraChamada(row);
+            mostraChamada(rows.takeFirst());
             // A negative time would be an endless pause: it counts as none.
             const int tempo = display.whileOpen(m_setup.tempoSenha);
-            if (!display.sleepFor(qMax(0, tempo)))
-                throw DisplayClosed();
+            // Tickets called during the wait come before the rest of the pass.
+            const QList<TicketRow> novas = espera.espera(qMax(0, tempo));
+            rows = novas + rows;
         }
     }
 }
@@ -161,6 +167,11 @@ void ThChamaSenha::AtualizaTelaNaJanela(DisplayView& view)
     if (!Atual.Senha.isEmpty() && (view.repetirSom() || Atual.Senha != UltimaSenhaAnunciada)) {
         UltimaSenhaAnunciada = Atual.Senha;
         platform::services().sound->playAsync(somDaChamada());
+        // The spoken call follows the chime; it never holds the display up.
+        const VozChamada voz = view.voz();
+        if (voz.ativa && platform::services().speech)
+            platform::services().speech->speak(
+                {fraseDaChamada(Atual), ssmlDaChamada(Atual), voz.velocidade, voz.volume});
     }
 
     ScreenTexts texts;

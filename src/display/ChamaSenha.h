@@ -26,6 +26,10 @@ struct WalkerSetup {
     // When set, a lost database connection goes here, on the window thread,
     // with the failure's message, instead of the walker's plain box.
     std::function<void(const QString&)> conexaoPerdida;
+    // New calls at once: the per-call wait re-reads the tickets every
+    // intervaloReleitura ms and a new one is shown next.
+    bool chamadaImediata = false;
+    int intervaloReleitura = 1000;
 };
 
 // The call sound of the installation.

@@ -23,6 +23,13 @@ struct ScreenTexts {
     TChamadaSenha Linhas[3]; // LblUltSenhaN, LblUltMesaN, lblpPreferencialN
 };
 
+// The spoken call of the window's settings.
+struct VozChamada {
+    bool ativa = false;
+    int velocidade = 150; // words per minute
+    int volume = 100;     // percent
+};
+
 class DisplayView {
 public:
     virtual ~DisplayView() = default;
@@ -31,4 +38,5 @@ public:
     virtual void setScreenTexts(const ScreenTexts& texts) = 0;
     virtual int outerWidth() const = 0;   // the window's outer width in pixels
     virtual bool repetirSom() const = 0;  // RepetirSom of the window's settings
+    virtual VozChamada voz() const { return {}; }
 };

@@ -57,6 +57,25 @@ public:
     virtual void playAsync(const QString& path) = 0;
 };
 
+// One spoken call: the phrase as plain text (for reports) and as SSML (what
+// is synthesised), with the speaking rate and the loudness.
+struct Fala {
+    QString texto;
+    QString ssml;
+    int velocidade = 150; // words per minute
+    int volume = 100;     // percent of full loudness
+};
+
+class Speech {
+public:
+    virtual ~Speech() = default;
+    // Returns at once. The phrase is synthesised off the calling thread and
+    // spoken after the call sound that is playing now; it cuts a phrase still
+    // being synthesised or spoken. A failure is reported on standard error
+    // only: the call sound alone is heard.
+    virtual void speak(const Fala& fala) = 0;
+};
+
 class Cursor {
 public:
     virtual ~Cursor() = default;
@@ -147,6 +166,7 @@ struct Services {
     RegionalSettings* regional = nullptr;
     LibraryLoader* libraries = nullptr;
     Sound* sound = nullptr;
+    Speech* speech = nullptr;
     Cursor* cursor = nullptr;
     SystemClock* clock = nullptr;
     Processes* processes = nullptr;

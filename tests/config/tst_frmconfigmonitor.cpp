@@ -125,6 +125,7 @@ private Q_SLOTS:
         QTest::newRow("list") << "ChkLstBxTipoAtendimento" << QRect(2, 15, 373, 168) << "";
         QTest::newRow("BtBtnGravar") << "BtBtnGravar" << QRect(280, 256, 75, 25) << "Gravar";
         QTest::newRow("BtBtnCancelar") << "BtBtnCancelar" << QRect(48, 256, 75, 25) << "Cancelar";
+        QTest::newRow("ChkBxVoz") << "ChkBxVoz" << QRect(16, 4, 257, 17) << "Anunciar a senha por voz";
     }
     void designGeometry()
     {
@@ -157,7 +158,7 @@ private Q_SLOTS:
             QVERIFY(!button->icon().isNull());
         }
         QCOMPARE(tabOrder(m_dialog.get()),
-                 (QStringList{"ChkBxSom", "ChkLstBxTipoAtendimento", "BtBtnGravar", "BtBtnCancelar"}));
+                 (QStringList{"ChkBxSom", "ChkLstBxTipoAtendimento", "BtBtnGravar", "BtBtnCancelar", "ChkBxVoz"}));
         QCOMPARE(TFrmConfigMonitor::SqlConsAtendTipo.split(QLatin1Char('\n')),
                  QStringList({"SELECT *", "FROM ATEND_TIPO", "", "ORDER BY CODATEND_TIPO"}));
     }
@@ -238,6 +239,41 @@ private Q_SLOTS:
             QVERIFY(!m_dialog->isVisible());
             QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
         }
+    }
+
+    // The voice choice is shown from the file and saved with the others; a
+    // file that never had it is written as without the choice.
+    void voiceChoice_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray semVoz("[MONITOR]\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n");
+        QTest::newRow("kept on") << QByteArray("[MONITOR]\r\nVOZ=S\r\nTIPO_SENHA=F\r\n") << true << true
+                                 << QByteArray("[MONITOR]\r\nVOZ=S\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n");
+        QTest::newRow("turned off") << QByteArray("[MONITOR]\r\nVOZ=S\r\nTIPO_SENHA=F\r\n") << true << false
+                                    << QByteArray("[MONITOR]\r\nVOZ=N\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n");
+        QTest::newRow("turned on") << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\n") << false << true
+                                   << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\nVOZ=S\r\n");
+        QTest::newRow("never had it") << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\n") << false << false << semVoz;
+        QTest::newRow("odd value") << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\nVOZ=s\r\n") << false << false
+                                   << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\nVOZ=s\r\nREPETIR_SOM=N\r\n");
+    }
+    void voiceChoice()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, chosen);
+        if (!openOffice(QStringLiteral("1:Normal:F")))
+            return;
+        writeAll(m_ini, stored);
+        m_dialog->show();
+        QTEST(m_dialog->ChkBxVoz->isChecked(), "shown");
+        m_dialog->ChkLstBxTipoAtendimento->item(0)->setCheckState(Qt::Checked);
+        m_dialog->ChkBxVoz->setChecked(chosen);
+        m_dialog->BtBtnGravar->click();
+        QVERIFY(m_failures.isEmpty());
+        QTEST(readAll(m_ini), "written");
     }
 
     void lettersFollowListOrderNotClickOrder()

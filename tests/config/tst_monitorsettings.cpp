@@ -52,6 +52,38 @@ private Q_SLOTS:
         QCOMPARE(config.TiposSenha, QStringLiteral("F,P"));
     }
 
+    // The spoken call and the immediate calls are opt-in: only an exact "S"
+    // turns them on; rate and loudness fall back to defaults or are bounded.
+    void voiceAndImmediateCalls_data()
+    {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<bool>("voz");
+        QTest::addColumn<bool>("imediata");
+        QTest::addColumn<int>("velocidade");
+        QTest::addColumn<int>("volume");
+        QTest::newRow("absent") << "TIPO_SENHA=F" << false << false << 150 << 100;
+        QTest::newRow("N") << "VOZ=N\nCHAMADA_IMEDIATA=N" << false << false << 150 << 100;
+        QTest::newRow("S") << "VOZ=S\nCHAMADA_IMEDIATA=S" << true << true << 150 << 100;
+        QTest::newRow("lower case") << "voz=s\nchamada_imediata=s" << false << false << 150 << 100;
+        QTest::newRow("SIM, 1") << "VOZ=SIM\nCHAMADA_IMEDIATA=1" << false << false << 150 << 100;
+        QTest::newRow("numbers") << "VOZ=S\nVOZ_VELOCIDADE=200\nVOZ_VOLUME= 40 " << true << false << 200 << 40;
+        QTest::newRow("out of range") << "VOZ_VELOCIDADE=20\nVOZ_VOLUME=250" << false << false << 80 << 100;
+        QTest::newRow("not numbers") << "VOZ_VELOCIDADE=rapido\nVOZ_VOLUME=-" << false << false << 150 << 100;
+    }
+    void voiceAndImmediateCalls()
+    {
+        QFETCH(QString, lines);
+        QFile file(MonitorSettings::filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[MONITOR]\n" + lines.toLatin1() + "\n");
+        file.close();
+        const TConfigMonitor config = MonitorSettings::carrega();
+        QTEST(config.Voz, "voz");
+        QTEST(config.ChamadaImediata, "imediata");
+        QTEST(config.VozVelocidade, "velocidade");
+        QTEST(config.VozVolume, "volume");
+    }
+
     void formataComZeros_data()
     {
         QTest::addColumn<double>("value");

@@ -1,7 +1,10 @@
 #include "support/TestMain.h"
 
 #include "display/ChamaSenha.h"
+#include "display/FraseChamada.h"
 #include "support/FakePlatform.h"
+
+Q_DECLARE_METATYPE(TChamadaSenha)
 
 namespace {
 
@@ -12,8 +15,10 @@ public:
     void setScreenTexts(const ScreenTexts& texts) override { last = texts; }
     int outerWidth() const override { return 1366; }
     bool repetirSom() const override { return repetir; }
+    VozChamada voz() const override { return fala; }
     ScreenTexts last;
     bool repetir = false;
+    VozChamada fala;
 };
 
 TChamadaSenha call(const QString& senha, const QString& mesa = QString(), const QString& pref = QString())
@@ -55,6 +60,85 @@ private Q_SLOTS:
         QCOMPARE(m_platform->sound.played.size(), plays);
         if (plays)
             QCOMPARE(m_platform->sound.played.first(), somDaChamada());
+    }
+
+    // The spoken call goes with the chime, by the same rule, and only when on.
+    void speechFollowsTheSound_data()
+    {
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<bool>("repetir");
+        QTest::addColumn<bool>("voz");
+        QTest::addColumn<QStringList>("spoken");
+        const QStringList twoPasses{"", "F-1", "", "F-1", "P-2"};
+        QTest::newRow("voice off") << twoPasses << false << false << QStringList();
+        QTest::newRow("new tickets only") << twoPasses << false << true << QStringList{"F-1", "P-2"};
+        QTest::newRow("every call") << twoPasses << true << true << QStringList{"F-1", "F-1", "P-2"};
+    }
+    void speechFollowsTheSound()
+    {
+        QFETCH(QStringList, shown);
+        QFETCH(bool, repetir);
+        QFETCH(bool, voz);
+        QFETCH(QStringList, spoken);
+        ScreenView view;
+        view.repetir = repetir;
+        view.fala = {voz, 170, 60};
+        for (const QString& senha : shown) {
+            m_walker->Atual = call(senha, QStringLiteral("MESA 2"));
+            m_walker->AtualizaTelaNaJanela(view);
+        }
+        QStringList texts;
+        for (const platform::Fala& fala : m_platform->speech.spoken) {
+            texts.append(fala.texto);
+            QCOMPARE(fala.velocidade, 170);
+            QCOMPARE(fala.volume, 60);
+            QVERIFY(fala.ssml.startsWith(QLatin1String("<speak>")));
+        }
+        QStringList expected;
+        for (const QString& senha : spoken)
+            expected.append(fraseDaChamada(call(senha, QStringLiteral("MESA 2"))));
+        QCOMPARE(texts, expected);
+    }
+
+    void phrase_data()
+    {
+        QTest::addColumn<TChamadaSenha>("chamada");
+        QTest::addColumn<QString>("frase");
+        const QString pref = QStringLiteral("PREFERENCIAL");
+        QTest::newRow("normal") << call("F-7", "MESA 2") << "Senha F 7. Mesa 2.";
+        QTest::newRow("priority, accented place") << call("P-3", "GUICHÊ 12", pref)
+                                                  << "Senha preferencial P 3. Guichê 12.";
+        QTest::newRow("place with a letter") << call("F-7", "SALA A 5") << "Senha F 7. Sala A 5.";
+        QTest::newRow("place of several words") << call("F-7", "SALA  DE ESPERA 3") << "Senha F 7. Sala de espera 3.";
+        QTest::newRow("no place") << call("F-7", " 5") << "Senha F 7. Mesa 5.";
+        QTest::newRow("no desk number") << call("F-7", "MESA ") << "Senha F 7. Mesa.";
+        QTest::newRow("long numbers, leading zeros") << call("F-1234567", "MESA 0012") << "Senha F 1234567. Mesa 12.";
+        QTest::newRow("no ticket number") << call("F-", "MESA 2") << "Senha F. Mesa 2.";
+        QTest::newRow("no desk") << call("F-7", " ") << "Senha F 7.";
+        QTest::newRow("empty call") << TChamadaSenha() << "";
+    }
+    void phrase()
+    {
+        QFETCH(TChamadaSenha, chamada);
+        QTEST(fraseDaChamada(chamada), "frase");
+    }
+
+    // Letters are spelt, and the stored place name cannot break the markup.
+    void phraseMarkup_data()
+    {
+        QTest::addColumn<TChamadaSenha>("chamada");
+        QTest::addColumn<QString>("ssml");
+        const QString letra = QStringLiteral("<say-as interpret-as=\"characters\">%1</say-as>");
+        QTest::newRow("letters spelt") << call("A-7", "SALA E 2")
+                                       << "<speak>Senha " + letra.arg("A") + " 7. Sala " + letra.arg("E") + " 2.</speak>";
+        QTest::newRow("markup escaped") << call("F-1", "<SALA>&CIA 2")
+                                        << "<speak>Senha " + letra.arg("F") + " 1. &lt;sala&gt;&amp;cia 2.</speak>";
+        QTest::newRow("empty call") << TChamadaSenha() << "";
+    }
+    void phraseMarkup()
+    {
+        QFETCH(TChamadaSenha, chamada);
+        QTEST(ssmlDaChamada(chamada), "ssml");
     }
 
     void pointerMovesEveryTenthUpdate()

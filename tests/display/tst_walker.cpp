@@ -12,6 +12,7 @@
 #include <sys/resource.h>
 
 Q_DECLARE_METATYPE(TicketRow)
+Q_DECLARE_METATYPE(QList<TicketRow>)
 
 namespace {
 
@@ -148,6 +149,81 @@ private Q_SLOTS:
         QCOMPARE(getpriority(PRIO_PROCESS, 0), process);
         m_gate.reset();
         QVERIFY(walker->wait(5000));
+    }
+
+    // With immediate calls on, a ticket called while the walker waits after
+    // the first row cuts that wait short and is shown next, once; then the
+    // rest of the pass follows. The wait after the first row would be a minute.
+    void newCallCutsTheWaitShort_data()
+    {
+        QTest::addColumn<QList<TicketRow>>("before");
+        QTest::addColumn<QList<TicketRow>>("after");
+        QTest::addColumn<QStringList>("firstPass");
+        const TicketRow a = row("A", 1, 1, 1, "MESA"), b = row("B", 2, 1, 2, "MESA");
+        const TicketRow n = row("N", 3, 0, 3, "MESA"), m = row("M", 4, 1, 4, "MESA");
+        QTest::newRow("one new ticket") << QList<TicketRow>{a, b} << QList<TicketRow>{a, n, b}
+                                        << QStringList{"A-1", "N-3", "B-2"};
+        QTest::newRow("two at once, in query order") << QList<TicketRow>{a, b} << QList<TicketRow>{n, a, m, b}
+                                                     << QStringList{"A-1", "N-3", "M-4", "B-2"};
+        QTest::newRow("new ticket before the last row") << QList<TicketRow>{a} << QList<TicketRow>{n, a}
+                                                        << QStringList{"A-1", "N-3"};
+    }
+    void newCallCutsTheWaitShort()
+    {
+        QFETCH(QList<TicketRow>, before);
+        QFETCH(QList<TicketRow>, after);
+        QFETCH(QStringList, firstPass);
+        m_source->rows = before;
+        WalkerSetup s = setup(10);
+        s.chamadaImediata = true;
+        s.intervaloReleitura = 20;
+        std::unique_ptr<ThChamaSenha> walker(new ThChamaSenha(s));
+        QStringList shown;
+        m_view->onScreen = [&](const ScreenTexts& t) {
+            if (t.NumeroSenha.isEmpty()) {
+                if (m_source->opens > 1)
+                    m_parar = true;
+                return;
+            }
+            shown.append(t.NumeroSenha);
+            const bool first = t.NumeroSenha == QLatin1String("A-1") && shown.size() == 1;
+            m_tempo = first ? 60000 : 20;
+            if (first) {
+                std::lock_guard<std::mutex> lock(m_source->mutex);
+                m_source->rows = after;
+            }
+        };
+        walker->start();
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 10000));
+        QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
+        QCOMPARE(shown, firstPass);
+        // Every ticket of the pass was announced once.
+        QCOMPARE(m_platform->sound.played.size(), firstPass.size());
+    }
+
+    // Off, the walk is the plain one: a ticket called meanwhile waits for the
+    // next pass, and the database is read once per pass.
+    void withoutImmediateCallsTheWalkIsUnchanged()
+    {
+        m_source->rows = {row("A", 1, 1, 1, "MESA"), row("B", 2, 1, 2, "MESA")};
+        m_tempo = 30;
+        std::unique_ptr<ThChamaSenha> walker(newWalker());
+        QStringList shown;
+        m_view->onScreen = [&](const ScreenTexts& t) {
+            if (t.NumeroSenha.isEmpty()) {
+                shown.append(QStringLiteral("|"));
+                if (m_source->opens > 1)
+                    m_parar = true;
+                return;
+            }
+            shown.append(t.NumeroSenha);
+            std::lock_guard<std::mutex> lock(m_source->mutex);
+            m_source->rows = {row("A", 1, 1, 1, "MESA"), row("N", 3, 1, 3, "MESA"), row("B", 2, 1, 2, "MESA")};
+        };
+        walker->start();
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 10000));
+        QCOMPARE(shown, (QStringList{"|", "A-1", "B-2", "|", "A-1", "N-3", "B-2", "|"}));
+        QCOMPARE(m_source->opens.load(), 3); // one read per pass, the stopped third included
     }
 
     void noRowsPollsWithBlankPanels()

@@ -7,6 +7,7 @@ FakePlatform::FakePlatform() : m_saved(platform::services())
     s.boxes = &boxes;
     s.regional = &regional;
     s.sound = &sound;
+    s.speech = &speech;
     s.cursor = &cursor;
     s.clock = &clock;
     s.processes = &processes;

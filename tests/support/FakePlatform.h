@@ -60,6 +60,12 @@ public:
     QStringList played;
 };
 
+class FakeSpeech : public platform::Speech {
+public:
+    void speak(const platform::Fala& fala) override { spoken.append(fala); }
+    QList<platform::Fala> spoken;
+};
+
 class FakeCursor : public platform::Cursor {
 public:
     void setPos(int x, int y) override { moves.append(QPoint(x, y)); }
@@ -135,6 +141,7 @@ public:
     FakeMessageBoxes boxes;
     FakeRegionalSettings regional;
     FakeSound sound;
+    FakeSpeech speech;
     FakeCursor cursor;
     FakeSystemClock clock;
     FakeProcesses processes;

@@ -99,6 +99,12 @@ TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
     ChkBxSom->setGeometry(16, 24, 257, 17);
     cabeNaLargura(ChkBxSom);
 
+    // Above the sound choice, in the strip the design leaves free.
+    ChkBxVoz = new QCheckBox(QStringLiteral("Anunciar a senha por voz"), this);
+    ChkBxVoz->setObjectName(QStringLiteral("ChkBxVoz"));
+    ChkBxVoz->setGeometry(16, 4, 257, 17);
+    cabeNaLargura(ChkBxVoz);
+
     GroupBox1 = new QGroupBox(QStringLiteral("Tipos de Senhas chamadas neste terminal"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(16, 56, 377, 185);
@@ -117,6 +123,7 @@ TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
     setTabOrder(ChkBxSom, ChkLstBxTipoAtendimento);
     setTabOrder(ChkLstBxTipoAtendimento, BtBtnGravar);
     setTabOrder(BtBtnGravar, BtBtnCancelar);
+    setTabOrder(BtBtnCancelar, ChkBxVoz);
 
     connect(BtBtnGravar, &QPushButton::clicked, this, [this] { comTratamento([this] { BtBtnGravarClick(); }); });
     connect(BtBtnCancelar, &QPushButton::clicked, this, &QDialog::reject);
@@ -193,6 +200,7 @@ void TFrmConfigMonitor::FormShow()
     }
 
     ChkBxSom->setChecked(RetornaRepetirSom() == QLatin1String("S"));
+    ChkBxVoz->setChecked(MonitorSettings::RetornaVoz() == QLatin1String("S"));
 }
 
 void TFrmConfigMonitor::BtBtnGravarClick()
@@ -216,6 +224,9 @@ void TFrmConfigMonitor::BtBtnGravarClick()
 
     MonitorSettings::GravaTiposSenha(escolhidos);
     MonitorSettings::GravaRepetirSom(ChkBxSom->isChecked() ? QStringLiteral("S") : QStringLiteral("N"));
+    // A screen that never had the spoken call keeps its file as before.
+    if (ChkBxVoz->isChecked() || MonitorSettings::RetornaVoz() == QLatin1String("S"))
+        MonitorSettings::GravaVoz(ChkBxVoz->isChecked() ? QStringLiteral("S") : QStringLiteral("N"));
     boxes->show(QStringLiteral("Configurações gravadas com sucesso.\r\nReinicie o sistema."), Titulo,
                 platform::BoxInformation);
     reject();

@@ -30,6 +30,7 @@ public:
     static const QString SqlConsAtendTipo;
 
     QCheckBox* ChkBxSom = nullptr;
+    QCheckBox* ChkBxVoz = nullptr; // the spoken call (VOZ)
     QGroupBox* GroupBox1 = nullptr;
     QListWidget* ChkLstBxTipoAtendimento = nullptr;
     QPushButton* BtBtnGravar = nullptr;

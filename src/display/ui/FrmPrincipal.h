@@ -128,6 +128,7 @@ public:
     void setScreenTexts(const ScreenTexts& texts) override;
     int outerWidth() const override;
     bool repetirSom() const override;
+    VozChamada voz() const override;
 
 Q_SIGNALS:
     // The "Configurações" item of the pop-up menu was chosen.

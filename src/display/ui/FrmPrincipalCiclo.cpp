@@ -22,6 +22,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 void mostraFalhaDeConexao(const Exception& falha)
@@ -140,9 +142,11 @@ void TFrmPrincipal::FormShow()
         return;
     }
     PrimeiraExibicao = false;
-    // The walker's wiring does not depend on the reads below: a failed read
-    // must not leave the screen without calls. The first failure goes to the
-    // handler once the rest is done; the per-call time keeps its default.
+    // The walker's wiring does not depend on the database reads below: a
+    // failed read must not leave the screen without calls. The first failure
+    // goes to the handler once the rest is done; the per-call time keeps its
+    // default. The settings come first, since the wiring takes some of them.
+    Configuracao = MonitorSettings::carrega();
     preparaChamadas();
     std::exception_ptr falha;
     try {
@@ -157,8 +161,6 @@ void TFrmPrincipal::FormShow()
         if (!falha)
             falha = std::current_exception();
     }
-    Configuracao.RepetirSom = MonitorSettings::RetornaRepetirSom() == QLatin1String("S");
-    Configuracao.TiposSenha = MonitorSettings::RetornaTiposSenha();
     if (!Configuracao.TiposSenha.isEmpty())
         m_senhas->setSql(ticketQuerySql(Configuracao.TiposSenha));
     if (falha)
@@ -247,6 +249,7 @@ void TFrmPrincipal::preparaChamadas()
     setup.pararChamadas = &PararChamadas;
     setup.dataDoDia = [] { return DataDoDia.get(); };
     setup.tempoSenha = [tempo = m_tempoSenha] { return tempo->load(); };
+    setup.chamadaImediata = Configuracao.ChamadaImediata;
     preparaQuiosque(setup);
     m_walkers = new WalkerControl(setup, this);
 }
@@ -279,6 +282,11 @@ void TFrmPrincipal::setLocalCaption(const QString& text)
 
 void TFrmPrincipal::setScreenTexts(const ScreenTexts& texts)
 {
+    // The benchmark of new calls (bench/chamadas) times each call from this line.
+    static const bool rastro = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
+    if (rastro && !texts.NumeroSenha.isEmpty())
+        std::fprintf(stderr, "tela %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
+                     texts.NumeroSenha.toUtf8().constData());
     PnlNumeroSenha->setCaption(texts.NumeroSenha);
     PnlNumeroMesa->setCaption(texts.NumeroMesa);
     TLabel* const senhas[] = {LblUltSenha1, LblUltSenha2, LblUltSenha3};
@@ -299,4 +307,9 @@ int TFrmPrincipal::outerWidth() const
 bool TFrmPrincipal::repetirSom() const
 {
     return Configuracao.RepetirSom;
+}
+
+VozChamada TFrmPrincipal::voz() const
+{
+    return {Configuracao.Voz, Configuracao.VozVelocidade, Configuracao.VozVolume};
 }

@@ -2,9 +2,12 @@
 
 #include "platform/LinuxServices.h"
 #include "platform/LinuxWindowRegistry.h"
+#include "platform/ui/LinuxSpeech.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "platform/ui/UnattendedBoxes.h"
 #include "support/Kiosk.h"
+
+#include <QCoreApplication>
 
 namespace platform::ui {
 
@@ -31,6 +34,12 @@ void installLinuxPlatform(const KioskOptions& kiosk)
     s.cursor = &cursor;
     s.fatal = &fatal;
     s.sound = sound;
+    // Like the sound, kept to the end; its worker ends when the loop does.
+    static LinuxSpeech* speech = new LinuxSpeech(EspeakSynthesizer(), sound);
+    if (QCoreApplication::instance())
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, speech,
+                         &LinuxSpeech::shutdown);
+    s.speech = speech;
 }
 
 } // namespace platform::ui

@@ -87,6 +87,7 @@ void LinuxSound::playAsync(const QString& path)
         return;
     }
     ensureEffect();
+    m_pedido.start();
     m_effect->stop();
     const QUrl source = QUrl::fromLocalFile(path);
     if (m_effect->source() != source)
@@ -94,6 +95,16 @@ void LinuxSound::playAsync(const QString& path)
     else if (m_effect->status() == QSoundEffect::Error)
         QApplication::beep();
     m_effect->play();
+}
+
+bool LinuxSound::busy() const
+{
+    if (!m_effect || m_effect->status() == QSoundEffect::Error)
+        return false;
+    // A sound being loaded is not playing yet; a short grace covers the
+    // start of its playback.
+    const bool starting = m_pedido.isValid() && m_pedido.elapsed() < 300;
+    return m_effect->isPlaying() || m_effect->status() == QSoundEffect::Loading || starting;
 }
 
 void LinuxFatalExit::fatalAppExit(const QString& text)

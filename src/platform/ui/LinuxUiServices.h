@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -34,10 +35,13 @@ class LinuxSound : public QObject, public Sound {
     Q_OBJECT
 public:
     void playAsync(const QString& path) override;
+    // The sound asked for last is still loading or playing.
+    bool busy() const;
 
 private:
     void ensureEffect();
     QSoundEffect* m_effect = nullptr;
+    QElapsedTimer m_pedido; // since the last play request
 };
 
 class LinuxFatalExit : public FatalExit {

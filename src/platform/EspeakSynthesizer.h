@@ -1,0 +1,36 @@
+#pragma once
+// Speech synthesis in the program's own process, with no network and no
+// speech daemon: the phrase is synthesised synchronously into a buffer of
+// 16-bit mono samples.
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+
+namespace platform {
+
+struct Pcm {
+    int sampleRate = 0;
+    QByteArray samples; // signed 16-bit, native byte order, one channel
+    double seconds() const
+    { return sampleRate > 0 ? samples.size() / 2.0 / sampleRate : 0.0; }
+};
+
+class EspeakSynthesizer {
+public:
+    // `dataPath` is the folder that holds the voice data; empty for the
+    // system's.
+    explicit EspeakSynthesizer(QString voice = QStringLiteral("pt-br"), QString dataPath = QString());
+
+    // Synthesises SSML at `rate` words per minute. Stops early, with what it
+    // has, once `cancel` is set. Throws Exception when the voice data are
+    // missing or the synthesis fails. Safe from any thread; calls run one at
+    // a time.
+    Pcm synthesize(const QString& ssml, int rate, const std::atomic<bool>* cancel = nullptr);
+
+private:
+    QString m_voice;
+    QString m_dataPath;
+};
+
+} // namespace platform
