@@ -412,7 +412,14 @@ private Q_SLOTS:
             connect(walker, &QThread::finished, walker, [&] { --running; }, Qt::DirectConnection);
         });
         control.startWalker();
-        auto* rng = QRandomGenerator::global();
+        // A seed of its own per run, printed, so that a failing run can be replayed
+        // with MONITOR_TEST_SEED.
+        const quint32 seed = qEnvironmentVariableIsSet("MONITOR_TEST_SEED")
+            ? qEnvironmentVariable("MONITOR_TEST_SEED").toUInt()
+            : QRandomGenerator::global()->generate();
+        qInfo("stress seed: %u", seed);
+        QRandomGenerator generator(seed);
+        auto* rng = &generator;
         for (int i = 0; i < 150; ++i) {
             m_parar = true;
             if (rng->bounded(2))
