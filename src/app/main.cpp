@@ -13,6 +13,12 @@ int main(int argc, char** argv)
     const KioskOptions kiosk = KioskOptions::fromArguments(app.arguments());
     platform::ui::installLinuxPlatform(kiosk);
     platform::watchTerminationSignals(&requestTermination);
-    const ScreenKeptOn screenOn(kiosk.ativo ? platform::services().screen : nullptr);
-    return startup::runStartup(app, startup::programParts(kiosk));
+    int code = 0;
+    {
+        const ScreenKeptOn screenOn(kiosk.ativo ? platform::services().screen : nullptr);
+        code = startup::runStartup(app, startup::programParts(kiosk));
+    }
+    if (platform::terminationSignalReceived())
+        platform::endProcessNow(code);
+    return code;
 }

@@ -16,9 +16,11 @@ namespace {
 
 int signalPipe[2] = {-1, -1};   // to the event loop
 int backstopPipe[2] = {-1, -1}; // to the thread that ends a process the loop did not end
+volatile sig_atomic_t signalReceived = 0;
 
 extern "C" void onTerminationSignal(int signal)
 {
+    signalReceived = 1;
     const char byte = char(signal);
     // Only async-signal-safe work here; the loop does the rest.
     [[maybe_unused]] const ssize_t toLoop = ::write(signalPipe[0], &byte, 1);
@@ -54,6 +56,11 @@ void watchTerminationSignals(std::function<void()> onSignal, int graceMs)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool terminationSignalReceived()
+{
+    return signalReceived != 0;
 }
 
 } // namespace platform

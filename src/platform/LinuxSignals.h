@@ -12,4 +12,9 @@ namespace platform {
 // `graceMs` after the signal with exit code 128 + the signal's number.
 void watchTerminationSignals(std::function<void()> onSignal, int graceMs = 3000);
 
+// True once a termination signal has arrived. The database client then runs
+// its own shutdown on a thread of its own, which races the library's exit
+// handlers: such a process ends without them.
+bool terminationSignalReceived();
+
 } // namespace platform

@@ -4,6 +4,7 @@
 
 #include "app/ui/MonitorApplication.h"
 #include "platform/ui/LinuxUiServices.h"
+#include "support/ApplicationEvents.h"
 #include "support/Errors.h"
 #include "support/ExitCode.h"
 
@@ -33,8 +34,8 @@ class TstApplication : public QObject {
 private Q_SLOTS:
     void cleanup()
     {
-        MonitorApplication::setMessageHook({});
-        MonitorApplication::setExceptionHandler({});
+        ApplicationEvents::setMessageHook({});
+        ApplicationEvents::setExceptionHandler({});
     }
 
     void boxText_data()
@@ -57,7 +58,7 @@ private Q_SLOTS:
     void hookSeesMessagesButNotThoseOfPlatformBox()
     {
         int seen = 0;
-        MonitorApplication::setMessageHook([&seen] { ++seen; });
+        ApplicationEvents::setMessageHook([&seen] { ++seen; });
         QObject target;
         QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
         QCoreApplication::processEvents();
@@ -91,7 +92,7 @@ private Q_SLOTS:
     {
         std::atomic<int> offThread{0};
         int onThread = 0;
-        MonitorApplication::setMessageHook([&] {
+        ApplicationEvents::setMessageHook([&] {
             if (QThread::currentThread() == qApp->thread())
                 ++onThread;
             else
@@ -128,7 +129,7 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(QString, message);
         QStringList handled;
-        MonitorApplication::setExceptionHandler([&handled](const Exception& e) { handled << e.message(); });
+        ApplicationEvents::setExceptionHandler([&handled](const Exception& e) { handled << e.message(); });
         Thrower thrower;
         thrower.action = [kind, message] {
             if (kind == 0)

@@ -1,7 +1,7 @@
 #include "support/TestMain.h"
 
-#include "app/ui/MonitorApplication.h"
 #include "config/ui/FrmConfigMonitor.h"
+#include "support/ApplicationEvents.h"
 #include "support/DbFixture.h"
 #include "support/Errors.h"
 #include "support/FakePlatform.h"
@@ -100,7 +100,7 @@ private Q_SLOTS:
         QFile::remove(m_ini);
         m_platform = std::make_unique<FakePlatform>();
         m_failures.clear();
-        MonitorApplication::setExceptionHandler(
+        ApplicationEvents::setExceptionHandler(
             [this](const Exception& e) { m_failures.append({e.className(), e.message()}); });
         m_dialog = std::make_unique<TFrmConfigMonitor>();
     }
@@ -109,7 +109,7 @@ private Q_SLOTS:
         m_dialog.reset();
         m_conexao.reset();
         m_db.reset();
-        MonitorApplication::setExceptionHandler({});
+        ApplicationEvents::setExceptionHandler({});
         m_platform.reset();
     }
 

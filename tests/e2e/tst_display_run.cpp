@@ -146,9 +146,9 @@ private Q_SLOTS:
         else
             QVERIFY(e2e::requestClose(window));
         QVERIFY2(program.waitForExit(3000), "the program went on after it was asked to end");
-        QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.process().exitCode(), 1);
         const QString errors = program.errorOutput();
+        QVERIFY2(program.process().exitStatus() == QProcess::NormalExit, qPrintable(errors));
+        QCOMPARE(program.process().exitCode(), 1);
         QVERIFY2(!errors.contains(QLatin1String("QThread: Destroyed")), qPrintable(errors));
     }
 };

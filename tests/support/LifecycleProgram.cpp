@@ -1,7 +1,7 @@
 #include "support/LifecycleProgram.h"
 
-#include "app/ui/MonitorApplication.h"
 #include "data/DMCadastro.h"
+#include "support/ApplicationEvents.h"
 #include "support/LocalClock.h"
 #include "support/Paths.h"
 #include "support/ProgramPaths.h"
@@ -43,8 +43,8 @@ void LifecycleProgram::writeFile(const QString& name, const QByteArray& bytes) c
 void LifecycleProgram::resetGlobals()
 {
     resetTerminationForTesting();
-    MonitorApplication::setMessageHook({});
-    MonitorApplication::setExceptionHandler({});
+    ApplicationEvents::setMessageHook({});
+    ApplicationEvents::setExceptionHandler({});
     LocalClock::setSourceForTesting({});
     DataDoDia.set(QDate());
     UltimaAtividade = QDateTime();

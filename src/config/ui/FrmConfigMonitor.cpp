@@ -1,9 +1,9 @@
 #include "config/ui/FrmConfigMonitor.h"
 
-#include "app/ui/MonitorApplication.h"
 #include "config/MonitorSettings.h"
 #include "data/FbClient.h"
 #include "platform/Platform.h"
+#include "support/ApplicationEvents.h"
 #include "support/Errors.h"
 #include "support/FormataComZeros.h"
 
@@ -65,9 +65,9 @@ void comTratamento(Action action)
     try {
         action();
     } catch (const Exception& failure) {
-        MonitorApplication::handleException(failure);
+        ApplicationEvents::handleException(failure);
     } catch (const std::exception& failure) {
-        MonitorApplication::handleException(Exception(QString::fromLocal8Bit(failure.what())));
+        ApplicationEvents::handleException(Exception(QString::fromLocal8Bit(failure.what())));
     }
 }
 

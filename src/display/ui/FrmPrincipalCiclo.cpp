@@ -4,7 +4,6 @@
 
 #include "display/ui/FrmPrincipal.h"
 
-#include "app/ui/MonitorApplication.h"
 #include "config/ui/FrmConfigMonitor.h"
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
@@ -13,6 +12,7 @@
 #include "display/FbTicketSource.h"
 #include "display/WalkerControl.h"
 #include "platform/Platform.h"
+#include "support/ApplicationEvents.h"
 #include "support/LocalClock.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/Termination.h"
@@ -85,7 +85,7 @@ void TFrmPrincipal::FormCreate()
 
     if (m_inicio == ComBancos) {
         try {
-            MonitorApplication::setExceptionHandler([](const Exception& e) { ManipulaExcecoes(e); });
+            ApplicationEvents::setExceptionHandler([](const Exception& e) { ManipulaExcecoes(e); });
             criaModulos();
             if (conectado()) {
                 TAplicacao& aplicacao = InfoConexaoAtual->Aplicacao;
@@ -102,7 +102,7 @@ void TFrmPrincipal::FormCreate()
                 }
                 if (InfoConexaoAtual->ConectadoUsuario) {
                     prossegue = FDMCadastro->MesmaVersao_Exe_Banco();
-                    MonitorApplication::setMessageHook(&TFrmPrincipal::ProcessaMsg);
+                    ApplicationEvents::setMessageHook(&TFrmPrincipal::ProcessaMsg);
                 }
             }
         } catch (const Exception& e) {
