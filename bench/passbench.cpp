@@ -229,13 +229,11 @@ Figure wholePass(const Options& o, const std::shared_ptr<FbTicketSource>& source
 {
     CountingView view;
     DisplayGate gate(view);
-    std::atomic<bool> parar{false};
     WalkerSetup setup;
+    std::atomic<bool>& parar = *setup.pararChamadas;
     setup.source = source;
     setup.display = gate.link();
-    setup.pararChamadas = &parar;
     setup.dataDoDia = [] { return QDate::currentDate(); };
-    setup.tempoSenha = [] { return 0; };
     setup.pausaEntrePassagens = 0;
 
     std::vector<double> times;

@@ -117,16 +117,14 @@ int main(int argc, char** argv)
 
     CountingView view;
     DisplayGate gate(view);
-    std::atomic<bool> parar{false};
     WalkerSetup setup;
+    std::atomic<bool>& parar = *setup.pararChamadas;
     // The walker's own source, as the display window sets it up.
     auto source = std::make_shared<FbTicketSource>(connection);
     source->setSql(ticketQuerySql(o.tipos));
     setup.source = source;
     setup.display = gate.link();
-    setup.pararChamadas = &parar;
     setup.dataDoDia = [] { return QDate::currentDate(); };
-    setup.tempoSenha = [] { return 0; };
     setup.pausaEntrePassagens = o.pausa;
 
     Usage start, warm, end;

@@ -1,7 +1,6 @@
 #include "display/ChamaSenha.h"
 
 #include "display/EsperaChamada.h"
-#include "display/FraseChamada.h"
 #include "platform/Platform.h"
 #include "support/Errors.h"
 #include "support/ManipulaExcecoes.h"
@@ -94,27 +93,30 @@ void ThChamaSenha::run()
     }
 }
 
+// The flag is read only while the window is there: a query may return after
+// the window has gone, and then the walker ends quietly.
+bool ThChamaSenha::parar() const
+{
+    if (m_setup.display->isClosed())
+        throw DisplayClosed();
+    return m_setup.pararChamadas->load();
+}
+
 void ThChamaSenha::Execute()
 {
     DisplayLink& display = *m_setup.display;
-    // The flag belongs to the window: it is read only while the window is
-    // there (a query may return after the window has gone).
-    const std::atomic<bool>* flag = m_setup.pararChamadas;
-    auto parar = [&display, flag] { return display.whileOpen([flag] { return flag->load(); }); };
-
     EsperaChamada espera(*m_setup.source, display, m_setup.chamadaImediata, m_setup.intervaloReleitura);
 
-    UltimaSenhaAnunciada.clear();
-    ContadorAtualizacoes = 0;
+    m_quadro.novoInicio();
     while (!parar()) {
-        Atual = TChamadaSenha();
+        m_quadro.limpaAtual();
         display.call([](DisplayView& view) { view.setPreferencialCaption(QString()); });
         AtualizaTela();
         m_setup.source->close();
         if (!display.sleepFor(m_setup.pausaEntrePassagens))
             throw DisplayClosed();
 
-        const QDate data = display.whileOpen(m_setup.dataDoDia);
+        const QDate data = m_setup.dataDoDia();
         QList<TicketRow> rows = m_setup.source->open(data);
         espera.novaPassagem(rows, data);
         while (!rows.isEmpty()) {
@@ -122,7 +124,7 @@ void ThChamaSenha::Execute()
                 return;
             mostraChamada(rows.takeFirst());
             // A negative time would be an endless pause: it counts as none.
-            const int tempo = display.whileOpen(m_setup.tempoSenha);
+            const int tempo = m_setup.tempoSenha->load();
             // Tickets called during the wait come before the rest of the pass.
             const QList<TicketRow> novas = espera.espera(qMax(0, tempo));
             rows = novas + rows;
@@ -134,54 +136,22 @@ void ThChamaSenha::mostraChamada(const TicketRow& row)
 {
     DisplayLink& display = *m_setup.display;
     const QString local = asText(row.LOCAL_ATEND).trimmed();
-    Atual.Senha = asText(row.SIGLA_SENHA) + QLatin1Char('-') + asText(row.NUMERO_SENHA);
-    Atual.Mesa = local + QLatin1Char(' ') + asText(row.NUMERO_MESA).trimmed();
+    TChamadaSenha chamada;
+    chamada.Senha = asText(row.SIGLA_SENHA) + QLatin1Char('-') + asText(row.NUMERO_SENHA);
+    chamada.Mesa = local + QLatin1Char(' ') + asText(row.NUMERO_MESA).trimmed();
     const QString localCaption = QLatin1Char(' ') + local;
     display.call([localCaption](DisplayView& view) { view.setLocalCaption(localCaption); });
 
     // 0 marks a priority ticket; a null reads as 0.
-    Atual.Preferencial = row.PREFERENCIAL.toInt() == 0 ? QStringLiteral("PREFERENCIAL") : QString();
-    const QString preferencial = Atual.Preferencial;
+    chamada.Preferencial = row.PREFERENCIAL.toInt() == 0 ? QStringLiteral("PREFERENCIAL") : QString();
+    const QString preferencial = chamada.Preferencial;
     display.call([preferencial](DisplayView& view) { view.setPreferencialCaption(preferencial); });
 
-    Historico[3] = Historico[2];
-    Historico[2] = Historico[1];
-    Historico[1] = Historico[0];
-    Historico[0] = Atual;
+    m_quadro.chama(chamada);
     AtualizaTela();
 }
 
 void ThChamaSenha::AtualizaTela()
 {
-    m_setup.display->call([this](DisplayView& view) { AtualizaTelaNaJanela(view); });
-}
-
-void ThChamaSenha::AtualizaTelaNaJanela(DisplayView& view)
-{
-    // The pointer is moved aside regularly so that it never rests on the panels.
-    if (++ContadorAtualizacoes >= 10) {
-        platform::services().cursor->setPos(view.outerWidth(), 5);
-        ContadorAtualizacoes = 0;
-    }
-
-    if (!Atual.Senha.isEmpty() && (view.repetirSom() || Atual.Senha != UltimaSenhaAnunciada)) {
-        UltimaSenhaAnunciada = Atual.Senha;
-        platform::services().sound->playAsync(somDaChamada());
-        // The spoken call follows the chime; it never holds the display up.
-        const VozChamada voz = view.voz();
-        if (voz.ativa && platform::services().speech)
-            platform::services().speech->speak(
-                {fraseDaChamada(Atual), ssmlDaChamada(Atual), voz.velocidade, voz.volume});
-    }
-
-    ScreenTexts texts;
-    texts.NumeroSenha = Atual.Senha;
-    texts.NumeroMesa = numeroDaMesa(Atual.Mesa);
-    // Rows 2 and 3 are left blank when they repeat the call shown in row 1.
-    texts.Linhas[0] = Historico[1];
-    if (Historico[2].Senha != Historico[1].Senha)
-        texts.Linhas[1] = Historico[2];
-    if (Historico[3].Senha != Historico[1].Senha)
-        texts.Linhas[2] = Historico[3];
-    view.setScreenTexts(texts);
+    m_setup.display->call([this](DisplayView& view) { m_quadro.atualiza(view); });
 }

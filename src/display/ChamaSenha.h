@@ -6,6 +6,7 @@
 
 #include "display/DisplayGate.h"
 #include "display/DisplayView.h"
+#include "display/QuadroChamadas.h"
 #include "display/TicketQuery.h"
 
 #include <QDate>
@@ -14,14 +15,15 @@
 #include <functional>
 #include <memory>
 
-// What a walker needs. The two readers are called on the walker thread while
-// the gate is open; they must only read (DataDoDia, the per-call time).
+// What a walker needs. The stop flag and the per-call time are shared with
+// the window, which may change them at any moment; the walker reads them
+// afresh before each use. dataDoDia is called on the walker thread.
 struct WalkerSetup {
     std::shared_ptr<CalledTicketSource> source;
     std::shared_ptr<DisplayLink> display;
-    std::atomic<bool>* pararChamadas = nullptr; // the window's stop flag
+    std::shared_ptr<std::atomic<bool>> pararChamadas = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<std::atomic<int>> tempoSenha = std::make_shared<std::atomic<int>>(0); // ms
     std::function<QDate()> dataDoDia;
-    std::function<int()> tempoSenha;            // per-call time in ms
     int pausaEntrePassagens = 1000;             // blank time between passes, ms
     // When set, a lost database connection goes here, on the window thread,
     // with the failure's message, instead of the walker's plain box.
@@ -49,14 +51,8 @@ public:
     // Why the body ended; Rodando while it runs.
     Fim fim() const { return m_fim.load(); }
 
-    // The body of the display update; window thread only, while the walker
-    // that handed it over waits.
-    void AtualizaTelaNaJanela(DisplayView& view);
-
-    TChamadaSenha Atual;
-    TChamadaSenha Historico[4]; // slot 1 is Historico[0]
-    QString UltimaSenhaAnunciada;
-    int ContadorAtualizacoes = 0;
+    // The calls on the screen; read it only once the walker has ended.
+    const QuadroChamadas& quadro() const { return m_quadro; }
 
 protected:
     void run() override;
@@ -65,7 +61,9 @@ private:
     void Execute();
     void AtualizaTela();
     void mostraChamada(const TicketRow& row);
+    bool parar() const;
 
     WalkerSetup m_setup;
+    QuadroChamadas m_quadro;
     std::atomic<Fim> m_fim{Fim::Rodando};
 };

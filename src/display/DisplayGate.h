@@ -32,17 +32,6 @@ public:
     // false, when the gate closes.
     bool sleepFor(int ms);
 
-    // Runs `read` (a quick read of state the window provides) while the gate
-    // cannot close; throws DisplayClosed when it is closed.
-    template <typename F>
-    auto whileOpen(F read) -> decltype(read())
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_closed)
-            throw DisplayClosed();
-        return read();
-    }
-
     bool isClosed() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "display/ChamaSenha.h"
 #include "display/FraseChamada.h"
+#include "display/QuadroChamadas.h"
 #include "support/FakePlatform.h"
 
 Q_DECLARE_METATYPE(TChamadaSenha)
@@ -26,13 +27,22 @@ TChamadaSenha call(const QString& senha, const QString& mesa = QString(), const 
     return {senha, mesa, pref};
 }
 
+// The walker's two kinds of update: the blank screen ("") or a new call.
+void mostra(QuadroChamadas& quadro, const TChamadaSenha& chamada)
+{
+    if (chamada.Senha.isEmpty())
+        quadro.limpaAtual();
+    else
+        quadro.chama(chamada);
+}
+
 } // namespace
 
 class TstAtualizaTela : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { m_platform.reset(new FakePlatform); m_walker.reset(new ThChamaSenha(WalkerSetup())); }
-    void cleanup() { m_walker.reset(); m_platform.reset(); }
+    void init() { m_platform.reset(new FakePlatform); m_quadro.reset(new QuadroChamadas); }
+    void cleanup() { m_quadro.reset(); m_platform.reset(); }
 
     // Each item is one update: the ticket shown, "" for the blanking update.
     void callSound_data()
@@ -54,8 +64,8 @@ private Q_SLOTS:
         ScreenView view;
         view.repetir = repetir;
         for (const QString& senha : shown) {
-            m_walker->Atual = call(senha);
-            m_walker->AtualizaTelaNaJanela(view);
+            mostra(*m_quadro, call(senha));
+            m_quadro->atualiza(view);
         }
         QCOMPARE(m_platform->sound.played.size(), plays);
         if (plays)
@@ -84,8 +94,8 @@ private Q_SLOTS:
         view.repetir = repetir;
         view.fala = {voz, 170, 60};
         for (const QString& senha : shown) {
-            m_walker->Atual = call(senha, QStringLiteral("MESA 2"));
-            m_walker->AtualizaTelaNaJanela(view);
+            mostra(*m_quadro, call(senha, QStringLiteral("MESA 2")));
+            m_quadro->atualiza(view);
         }
         QStringList texts;
         for (const platform::Fala& fala : m_platform->speech.spoken) {
@@ -144,13 +154,17 @@ private Q_SLOTS:
     void pointerMovesEveryTenthUpdate()
     {
         ScreenView view;
-        for (int i = 1; i <= 25; ++i) {
-            m_walker->Atual = call(i % 3 ? QStringLiteral("F-1") : QString());
-            m_walker->AtualizaTelaNaJanela(view);
+        for (int i = 1; i <= 35; ++i) {
+            mostra(*m_quadro, call(i % 3 ? QStringLiteral("F-1") : QString()));
+            m_quadro->atualiza(view);
             QCOMPARE(m_platform->cursor.moves.size(), i / 10);
         }
         QCOMPARE(m_platform->cursor.moves.last(), QPoint(1366, 5));
-        QCOMPARE(m_walker->ContadorAtualizacoes, 5);
+        // A new walker counts from the start again.
+        m_quadro->novoInicio();
+        for (int i = 1; i <= 9; ++i)
+            m_quadro->atualiza(view);
+        QCOMPARE(m_platform->cursor.moves.size(), 3);
     }
 
     void deskNumber_data()
@@ -171,8 +185,8 @@ private Q_SLOTS:
         QFETCH(QString, mesa);
         QFETCH(QString, numero);
         ScreenView view;
-        m_walker->Atual = call(QStringLiteral("F-1"), mesa);
-        m_walker->AtualizaTelaNaJanela(view);
+        m_quadro->chama(call(QStringLiteral("F-1"), mesa));
+        m_quadro->atualiza(view);
         QCOMPARE(view.last.NumeroMesa, numero);
         QCOMPARE(view.last.NumeroSenha, QStringLiteral("F-1"));
     }
@@ -193,12 +207,14 @@ private Q_SLOTS:
         QFETCH(QStringList, slots);
         QFETCH(QStringList, rows);
         ScreenView view;
-        for (int i = 0; i < 3; ++i)
-            m_walker->Historico[i + 1] = call(slots[i], slots[i].isEmpty() ? QString() : QStringLiteral("MESA ") + QString::number(i),
-                                              i == 1 && !slots[i].isEmpty() ? QStringLiteral("PREFERENCIAL") : QString());
-        m_walker->AtualizaTelaNaJanela(view);
+        // Slot 4 first: each call pushes the ones before it down.
+        for (int i = 2; i >= 0; --i)
+            m_quadro->chama(call(slots[i], slots[i].isEmpty() ? QString() : QStringLiteral("MESA ") + QString::number(i),
+                                 i == 1 && !slots[i].isEmpty() ? QStringLiteral("PREFERENCIAL") : QString()));
+        m_quadro->chama(call(QStringLiteral("X-1")));
+        m_quadro->atualiza(view);
         for (int i = 0; i < 3; ++i) {
-            const TChamadaSenha expected = rows[i].isEmpty() ? TChamadaSenha() : m_walker->Historico[i + 1];
+            const TChamadaSenha expected = rows[i].isEmpty() ? TChamadaSenha() : m_quadro->historico(i + 2);
             QCOMPARE(view.last.Linhas[i].Senha, expected.Senha);
             QCOMPARE(view.last.Linhas[i].Mesa, expected.Mesa);
             QCOMPARE(view.last.Linhas[i].Preferencial, expected.Preferencial);
@@ -207,7 +223,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<ThChamaSenha> m_walker;
+    std::unique_ptr<QuadroChamadas> m_quadro;
 };
 
 MONITOR_TEST_MAIN(TstAtualizaTela)

@@ -101,12 +101,12 @@ private Q_SLOTS:
         m_source = std::make_shared<FakeSource>();
         m_view.reset(new RecordingView);
         m_gate.reset(new DisplayGate(*m_view));
-        m_parar = false;
-        m_tempo = 0;
+        *m_parar = false;
+        *m_tempo = 0;
     }
     void cleanup()
     {
-        m_parar = true;
+        *m_parar = true;
         m_gate.reset();
         m_view.reset();
         m_platform.reset();
@@ -116,7 +116,7 @@ private Q_SLOTS:
     {
         m_source->rows = {row("P", 3, 0, 2, "MESA"), row("F", 7, 1, 12, "MESA"), row("N", 9, 2, 1, "SALA")};
         std::unique_ptr<ThChamaSenha> walker(newWalker());
-        m_view->onScreen = [this](const ScreenTexts&) { if (m_source->opens >= 2) m_parar = true; };
+        m_view->onScreen = [this](const ScreenTexts&) { if (m_source->opens >= 2) *m_parar = true; };
         walker->start();
         QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
         QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
@@ -131,10 +131,10 @@ private Q_SLOTS:
         QCOMPARE(m_view->events.mid(11, 2), (QStringList{"pref:", "tela:||F-7,P-3,"}));
         QCOMPARE(m_source->dates.first(), kDia);
         // Stopped after the first call of the second pass.
-        QCOMPARE(walker->Historico[0].Senha, QStringLiteral("P-3"));
-        QCOMPARE(walker->Historico[1].Senha, QStringLiteral("N-9"));
-        QCOMPARE(walker->Historico[1].Mesa, QStringLiteral("SALA 1"));
-        QCOMPARE(walker->Historico[3].Senha, QStringLiteral("P-3"));
+        QCOMPARE(walker->quadro().historico(1).Senha, QStringLiteral("P-3"));
+        QCOMPARE(walker->quadro().historico(2).Senha, QStringLiteral("N-9"));
+        QCOMPARE(walker->quadro().historico(2).Mesa, QStringLiteral("SALA 1"));
+        QCOMPARE(walker->quadro().historico(4).Senha, QStringLiteral("P-3"));
         QCOMPARE(m_platform->sound.played.size(), 4);
     }
 
@@ -182,12 +182,12 @@ private Q_SLOTS:
         m_view->onScreen = [&](const ScreenTexts& t) {
             if (t.NumeroSenha.isEmpty()) {
                 if (m_source->opens > 1)
-                    m_parar = true;
+                    *m_parar = true;
                 return;
             }
             shown.append(t.NumeroSenha);
             const bool first = t.NumeroSenha == QLatin1String("A-1") && shown.size() == 1;
-            m_tempo = first ? 60000 : 20;
+            *m_tempo = first ? 60000 : 20;
             if (first) {
                 std::lock_guard<std::mutex> lock(m_source->mutex);
                 m_source->rows = after;
@@ -206,14 +206,14 @@ private Q_SLOTS:
     void withoutImmediateCallsTheWalkIsUnchanged()
     {
         m_source->rows = {row("A", 1, 1, 1, "MESA"), row("B", 2, 1, 2, "MESA")};
-        m_tempo = 30;
+        *m_tempo = 30;
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         QStringList shown;
         m_view->onScreen = [&](const ScreenTexts& t) {
             if (t.NumeroSenha.isEmpty()) {
                 shown.append(QStringLiteral("|"));
                 if (m_source->opens > 1)
-                    m_parar = true;
+                    *m_parar = true;
                 return;
             }
             shown.append(t.NumeroSenha);
@@ -231,7 +231,7 @@ private Q_SLOTS:
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         walker->start();
         QTRY_VERIFY_WITH_TIMEOUT(m_source->opens >= 3, 5000);
-        m_parar = true;
+        *m_parar = true;
         QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
         for (int i = 0; i < m_view->events.size(); ++i)
             QCOMPARE(m_view->events[i], QString(i % 2 ? "tela:||,," : "pref:"));
@@ -263,12 +263,12 @@ private Q_SLOTS:
         QFETCH(QString, preferencial);
         m_source->rows = {ticket};
         std::unique_ptr<ThChamaSenha> walker(newWalker());
-        m_view->onScreen = [this](const ScreenTexts& t) { if (!t.NumeroSenha.isEmpty()) m_parar = true; };
+        m_view->onScreen = [this](const ScreenTexts& t) { if (!t.NumeroSenha.isEmpty()) *m_parar = true; };
         walker->start();
         QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
-        QCOMPARE(walker->Historico[0].Senha, senha);
-        QCOMPARE(walker->Historico[0].Mesa, mesa);
-        QCOMPARE(walker->Historico[0].Preferencial, preferencial);
+        QCOMPARE(walker->quadro().historico(1).Senha, senha);
+        QCOMPARE(walker->quadro().historico(1).Mesa, mesa);
+        QCOMPARE(walker->quadro().historico(1).Preferencial, preferencial);
         QVERIFY(m_view->events.contains(QStringLiteral("local:") + local));
         QCOMPARE(m_view->events.at(m_view->events.indexOf(QStringLiteral("local:") + local) + 1),
                  QStringLiteral("pref:") + preferencial);
@@ -347,12 +347,12 @@ private Q_SLOTS:
 
     void negativeCallTimeMeansNoPause()
     {
-        m_tempo = -5000000;
+        *m_tempo = -5000000;
         m_source->rows = {row("F", 1, 1, 1, "M"), row("F", 2, 1, 1, "M")};
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         walker->start();
         QTRY_VERIFY_WITH_TIMEOUT(m_source->opens >= 3, 5000);
-        m_parar = true;
+        *m_parar = true;
         QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
     }
 
@@ -363,7 +363,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(m_view->events.size() >= 2, 5000);
         QElapsedTimer timer;
         timer.start();
-        m_parar = true;
+        *m_parar = true;
         QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
         QVERIFY(timer.elapsed() >= 250);
         QCOMPARE(m_source->opens.load(), 1); // the query of the pass still runs
@@ -396,7 +396,7 @@ private Q_SLOTS:
 
     void oneWalkerUnderStopStartCycles()
     {
-        m_tempo = 1;
+        *m_tempo = 1;
         m_source->rows = {row("F", 1, 1, 1, "M")};
         WalkerControl control(setup(1));
         std::atomic<int> running{0};
@@ -421,10 +421,10 @@ private Q_SLOTS:
         QRandomGenerator generator(seed);
         auto* rng = &generator;
         for (int i = 0; i < 150; ++i) {
-            m_parar = true;
+            *m_parar = true;
             if (rng->bounded(2))
                 QTest::qWait(rng->bounded(4));
-            m_parar = false;
+            *m_parar = false;
             control.startWalker();
             if (rng->bounded(2))
                 QCoreApplication::processEvents();
@@ -434,7 +434,7 @@ private Q_SLOTS:
         QCOMPARE(running.load(), 1);
         QVERIFY(control.current() && control.current()->isRunning());
         QVERIFY(created > 1);
-        m_parar = true;
+        *m_parar = true;
         QTRY_COMPARE_WITH_TIMEOUT(running.load(), 0, 5000);
         QTRY_VERIFY(!control.current());
     }
@@ -466,7 +466,7 @@ private Q_SLOTS:
         QTest::qWait(150);
         QCOMPARE(created, activateAfterFailure ? 2 : 1);
         m_source->failure.clear();
-        m_parar = true;
+        *m_parar = true;
         QTRY_VERIFY_WITH_TIMEOUT(!control.current(), 5000);
     }
 
@@ -476,9 +476,9 @@ private:
         WalkerSetup s;
         s.source = m_source;
         s.display = m_gate->link();
-        s.pararChamadas = &m_parar;
+        s.pararChamadas = m_parar;
         s.dataDoDia = [] { return kDia; };
-        s.tempoSenha = [this] { return m_tempo.load(); };
+        s.tempoSenha = m_tempo;
         s.pausaEntrePassagens = pause;
         return s;
     }
@@ -488,8 +488,8 @@ private:
     std::shared_ptr<FakeSource> m_source;
     std::unique_ptr<RecordingView> m_view;
     std::unique_ptr<DisplayGate> m_gate;
-    std::atomic<bool> m_parar{false};
-    std::atomic<int> m_tempo{0};
+    const std::shared_ptr<std::atomic<bool>> m_parar = std::make_shared<std::atomic<bool>>(false);
+    const std::shared_ptr<std::atomic<int>> m_tempo = std::make_shared<std::atomic<int>>(0);
 };
 
 

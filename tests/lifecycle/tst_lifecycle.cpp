@@ -379,7 +379,7 @@ private Q_SLOTS:
         int opened = 0;
         w->mostraConfiguracao = [&] {
             ++opened;
-            if (!w->PararChamadas)
+            if (!*w->PararChamadas)
                 return int(QDialog::Accepted); // would leave the walker stopped: never expected
             if (minWait >= 0)
                 QTest::qWait(random.bounded(minWait, maxWait + 1));
@@ -387,7 +387,7 @@ private Q_SLOTS:
         };
         for (int i = 0; i < rounds; ++i) {
             w->ipodeSenhasChamadas1->trigger();
-            QVERIFY(!w->PararChamadas);
+            QVERIFY(!*w->PararChamadas);
             QVERIFY2(watch.running() <= 1, qPrintable(QString::number(i)));
             QTest::qWait(random.bounded(0, 80));
             QVERIFY2(watch.running() <= 1, qPrintable(QString::number(i)));
@@ -426,7 +426,7 @@ private Q_SLOTS:
         QElapsedTimer elapsed;
         elapsed.start();
         w->close();
-        QVERIFY(w->PararChamadas);
+        QVERIFY(*w->PararChamadas);
         w.reset();
         QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString::number(elapsed.elapsed())));
         // The walker wakes from its 60 s sleep and ends without the window.

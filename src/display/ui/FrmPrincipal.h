@@ -82,7 +82,8 @@ public:
     bool EncerrarSistema = false;   // start-up failed or an update hand-off is under way
     bool PrimeiraExibicao = true;
     bool PrimeiraAtivacao = true;
-    std::atomic<bool> PararChamadas{false}; // stop request for the call walker
+    // Stop request for the call walker, shared with it.
+    const std::shared_ptr<std::atomic<bool>> PararChamadas = std::make_shared<std::atomic<bool>>(false);
 
     // Shows the configuration dialog modally and returns its result; by
     // default the dialog that start-up created. Replaceable in tests.
@@ -161,7 +162,8 @@ private:
     DisplayGate* m_gate = nullptr;
     WalkerControl* m_walkers = nullptr;
     std::shared_ptr<FbTicketSource> m_senhas;
-    std::shared_ptr<std::atomic<int>> m_tempoSenha;
+    // The per-call time in ms, shared with the walker.
+    const std::shared_ptr<std::atomic<int>> m_tempoSenha = std::make_shared<std::atomic<int>>(0);
     bool m_ativacaoInterna = false; // the last deactivation went to another window of ours
     KioskOptions m_quiosque;
 };

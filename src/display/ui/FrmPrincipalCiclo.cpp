@@ -80,7 +80,7 @@ void TFrmPrincipal::FormCreate()
     PrimeiraExibicao = true;
     EncerrarSistema = false;
     PrimeiraAtivacao = true;
-    PararChamadas = false;
+    *PararChamadas = false;
     bool prossegue = true;
 
     if (m_inicio == ComBancos) {
@@ -210,17 +210,17 @@ void TFrmPrincipal::maximiza()
 
 void TFrmPrincipal::FormCloseQuery(bool& canClose)
 {
-    PararChamadas = true;
+    *PararChamadas = true;
     canClose = true;
 }
 
 void TFrmPrincipal::ipodeSenhasChamadas1Click()
 {
     Q_EMIT configuracaoSolicitada();
-    PararChamadas = true;
+    *PararChamadas = true;
     const int resultado = mostraConfiguracao ? mostraConfiguracao() : mostraFrmConfigMonitor(FDMCadastro);
     if (resultado == QDialog::Rejected) {
-        PararChamadas = false;
+        *PararChamadas = false;
         // The window becomes active again; a walker runs from here on.
         iniciaChamadas();
     }
@@ -241,14 +241,14 @@ QString TFrmPrincipal::consultaSenhas() const
 // until the first walker starts.
 void TFrmPrincipal::preparaChamadas()
 {
-    m_tempoSenha = std::make_shared<std::atomic<int>>(InfoConexaoAtual->Parametro.TEMPOSENHA);
+    m_tempoSenha->store(InfoConexaoAtual->Parametro.TEMPOSENHA);
     m_gate = new DisplayGate(*this, this);
     WalkerSetup setup;
     setup.source = m_senhas;
     setup.display = m_gate->link();
-    setup.pararChamadas = &PararChamadas;
+    setup.pararChamadas = PararChamadas;
+    setup.tempoSenha = m_tempoSenha;
     setup.dataDoDia = [] { return DataDoDia.get(); };
-    setup.tempoSenha = [tempo = m_tempoSenha] { return tempo->load(); };
     setup.chamadaImediata = Configuracao.ChamadaImediata;
     preparaQuiosque(setup);
     m_walkers = new WalkerControl(setup, this);
@@ -256,14 +256,14 @@ void TFrmPrincipal::preparaChamadas()
 
 void TFrmPrincipal::iniciaChamadas()
 {
-    if (m_walkers && !PararChamadas)
+    if (m_walkers && !*PararChamadas)
         m_walkers->startWalker();
 }
 
 // After this no walker touches the window or the connection again.
 void TFrmPrincipal::encerraChamadas()
 {
-    PararChamadas = true;
+    *PararChamadas = true;
     if (m_gate)
         m_gate->close();
     if (m_senhas)
