@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Draws the splash pictures with ImageMagick: the 460x340 background and, for
 # each of the five start-up steps, an unlit (grey) and a lit (glowing) 66x66
-# picture. Output: splash/fundo.jpg and splash/passo0.png .. passo9.png.
+# picture. Output: splash/fundo.png and splash/passo0.png .. passo9.png.
 set -euo pipefail
 cd "$(dirname "$0")/splash"
 
@@ -13,7 +13,7 @@ convert -size 460x340 gradient:'#1d4f91-#06152e' \
   -stroke none -fill '#dbe8fa' -draw "polygon 200,85 213,85 230,128 247,85 260,85 236,140 224,140" \
   -fill '#0b2348' -draw "rectangle 0,300 460,340" \
   -stroke '#3a78c8' -strokewidth 2 -draw "line 0,300 460,300" \
-  -quality 82 fundo.jpg
+  -quality 82 jpg:- | convert jpg:- -define png:compression-level=9 fundo.png
 
 # symbol <stroke/fill colour> -> ImageMagick draw options of each step
 symbol() {

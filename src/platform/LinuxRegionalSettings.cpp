@@ -20,9 +20,13 @@ QString LinuxRegionalSettings::withoutTimeZone(const QString& format)
     return result.simplified();
 }
 
+// Read once: a process's locale comes from its environment, which does not
+// change while it runs, and the clock asks every second.
 QString LinuxRegionalSettings::longTimeFormat()
 {
-    return withoutTimeZone(QLocale::system().timeFormat(QLocale::LongFormat));
+    if (m_longTimeFormat.isNull())
+        m_longTimeFormat = withoutTimeZone(QLocale::system().timeFormat(QLocale::LongFormat));
+    return m_longTimeFormat;
 }
 
 QString LinuxRegionalSettings::shortDateFormat()

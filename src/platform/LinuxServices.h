@@ -27,6 +27,9 @@ public:
     // The time format without its time-zone fields ("t" outside quotes) and the
     // blanks they leave behind.
     static QString withoutTimeZone(const QString& format);
+
+private:
+    QString m_longTimeFormat;
 };
 
 // Sets CLOCK_REALTIME; refused without the privilege to do so.

@@ -1,5 +1,7 @@
 #include "app/ui/FrmSplash.h"
 
+#include "support/ui/Imagem.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
@@ -54,7 +56,7 @@ TFrmSplash::TFrmSplash(QWidget* parent)
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    const QPixmap background(QStringLiteral(":/splash/fundo.jpg"));
+    const QPixmap background = imagem::carrega(QStringLiteral(":/splash/fundo.png"));
     Image1->setPixmap(background);
     Image1->setGeometry(0, 0, background.width(), background.height());
 
@@ -90,7 +92,7 @@ TFrmSplash::TFrmSplash(QWidget* parent)
     LblExecutando->adjustSize();
 
     for (int i = 0; i < 2 * StepCount; ++i)
-        ImgLista.append(QPixmap(QStringLiteral(":/splash/passo%1.png").arg(i)));
+        ImgLista.append(imagem::carrega(QStringLiteral(":/splash/passo%1.png").arg(i)));
 }
 
 QLabel* TFrmSplash::stepPicture(int left, const QString& name)

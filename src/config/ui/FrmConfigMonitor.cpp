@@ -6,6 +6,7 @@
 #include "support/ApplicationEvents.h"
 #include "support/Errors.h"
 #include "support/FormataComZeros.h"
+#include "support/ui/Imagem.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -36,7 +37,7 @@ const QString Titulo = QStringLiteral("VARLO");
 QPushButton* novoBotao(QWidget* parent, const QString& name, const QString& caption, const QString& image,
                        const QRect& geometry)
 {
-    auto* button = new QPushButton(QIcon(image), caption, parent);
+    auto* button = new QPushButton(QIcon(imagem::carrega(image)), caption, parent);
     button->setObjectName(name);
     button->setIconSize(QSize(16, 16));
     button->setGeometry(geometry);

@@ -58,35 +58,38 @@ void TControl::setFontColor(const QColor& color)
 
 QFont TControl::displayFont() const
 {
-    const QRect box = textBox();
-    const QRect visible = visibleBox();
-    const QFont design = font();
-    // Fitted again only when the text, the font or the room changed.
-    if (!m_fitValid || m_fitCaption != m_caption || m_fitBox != box || m_fitVisible != visible
-        || !(m_fitDesign == design) || m_fitDesign.resolveMask() != design.resolveMask()) {
-        m_fitFont = textfit::fit(design, m_caption, box, visible, centred());
-        m_fitCaption = m_caption;
-        m_fitDesign = design;
-        m_fitBox = box;
-        m_fitVisible = visible;
-        m_fitValid = true;
-    }
+    refit();
     return m_fitFont;
 }
 
-QPoint TControl::textOrigin(const QFont& font) const
+// Fits and places the caption again only when the text, the font or the room
+// changed.
+void TControl::refit() const
 {
-    return textfit::origin(font, m_caption, textBox(), visibleBox(), centred());
+    const QRect box = textBox();
+    const QRect visible = visibleBox();
+    const QFont design = font();
+    if (m_fitValid && m_fitCaption == m_caption && m_fitBox == box && m_fitVisible == visible
+        && m_fitDesign == design && m_fitDesign.resolveMask() == design.resolveMask())
+        return;
+    const textfit::Placement placed = textfit::place(design, m_caption, box, visible, centred());
+    m_fitFont = placed.font;
+    m_fitOrigin = placed.origin;
+    m_fitCaption = m_caption;
+    m_fitDesign = design;
+    m_fitBox = box;
+    m_fitVisible = visible;
+    m_fitValid = true;
 }
 
 void TControl::paintCaption(QPainter& painter) const
 {
     if (m_caption.isEmpty())
         return;
-    const QFont font = displayFont();
-    painter.setFont(font);
+    refit();
+    painter.setFont(m_fitFont);
     painter.setPen(m_fontColor);
-    painter.drawText(textOrigin(font), m_caption);
+    painter.drawText(m_fitOrigin, m_caption);
 }
 
 void TControl::resizeEvent(QResizeEvent* event)

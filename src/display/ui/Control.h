@@ -56,7 +56,6 @@ protected:
     virtual bool centred() const = 0;
     virtual void captionChanged() {}
 
-    QPoint textOrigin(const QFont& font) const;
     void paintCaption(QPainter& painter) const;
 
     void resizeEvent(QResizeEvent* event) override;
@@ -65,6 +64,7 @@ protected:
 
 private:
     static void alignChildren(QWidget* container);
+    void refit() const;
 
     QString m_caption;
     TAlign m_align = TAlign::alNone;
@@ -79,4 +79,5 @@ private:
     mutable QRect m_fitBox;
     mutable QRect m_fitVisible;
     mutable QFont m_fitFont;
+    mutable QPoint m_fitOrigin;
 };

@@ -229,7 +229,7 @@ void TFrmPrincipal::ipodeSenhasChamadas1Click()
 // Every message the application's own loop takes renews the last-activity time.
 void TFrmPrincipal::ProcessaMsg()
 {
-    UltimaAtividade = LocalClock::now();
+    UltimaAtividade = LocalClock::nowCoarse();
 }
 
 QString TFrmPrincipal::consultaSenhas() const

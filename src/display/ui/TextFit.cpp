@@ -5,41 +5,68 @@
 
 namespace textfit {
 
-QPoint origin(const QFont& font, const QString& text, const QRect& box, const QRect& visible, bool centred)
+namespace {
+
+// What placing and fitting need of a text in one font; each of the two
+// measures shapes the text once.
+struct Medida {
+    int avanco = 0;
+    QRect tinta;
+};
+
+Medida mede(const QFontMetrics& fm, const QString& text)
 {
-    const QFontMetrics fm(font);
+    return {fm.horizontalAdvance(text), fm.tightBoundingRect(text)};
+}
+
+QPoint origemDe(const QFontMetrics& fm, const Medida& m, const QRect& box, const QRect& visible, bool centred)
+{
     if (!centred) {
         QPoint at(box.left(), box.top() + fm.ascent());
-        const QRect ink = fm.tightBoundingRect(text).translated(at);
+        const QRect ink = m.tinta.translated(at);
         if (!ink.isEmpty())
             at += QPoint(qMax(0, visible.left() - ink.left()), qMax(0, visible.top() - ink.top()));
         return at;
     }
-    const int x = box.left() + (box.width() - fm.horizontalAdvance(text)) / 2;
+    const int x = box.left() + (box.width() - m.avanco) / 2;
     const int y = box.top() + (box.height() - fm.height()) / 2 + fm.ascent();
     return QPoint(x, y);
+}
+
+bool cabe(const QFontMetrics& fm, const Medida& m, const QRect& box, const QRect& visible, bool centred)
+{
+    if (m.avanco > box.width())
+        return false;
+    if (m.tinta.isEmpty())
+        return true;
+    return visible.contains(m.tinta.translated(origemDe(fm, m, box, visible, centred)));
+}
+
+int pixelSizeOf(const QFont& font)
+{
+    return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+}
+
+} // namespace
+
+QPoint origin(const QFont& font, const QString& text, const QRect& box, const QRect& visible, bool centred)
+{
+    const QFontMetrics fm(font);
+    return origemDe(fm, mede(fm, text), box, visible, centred);
 }
 
 bool fits(const QFont& font, const QString& text, const QRect& box, const QRect& visible, bool centred)
 {
     const QFontMetrics fm(font);
-    if (fm.horizontalAdvance(text) > box.width())
-        return false;
-    const QRect ink = fm.tightBoundingRect(text);
-    if (ink.isEmpty())
-        return true;
-    return visible.contains(ink.translated(origin(font, text, box, visible, centred)));
+    return cabe(fm, mede(fm, text), box, visible, centred);
 }
 
-static int pixelSizeOf(const QFont& font)
+Placement place(const QFont& design, const QString& text, const QRect& box, const QRect& visible, bool centred)
 {
-    return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
-}
-
-QFont fit(const QFont& design, const QString& text, const QRect& box, const QRect& visible, bool centred)
-{
-    if (text.trimmed().isEmpty() || fits(design, text, box, visible, centred))
-        return design;
+    const QFontMetrics designMetrics(design);
+    const Medida designMedida = mede(designMetrics, text);
+    if (text.trimmed().isEmpty() || cabe(designMetrics, designMedida, box, visible, centred))
+        return {design, origemDe(designMetrics, designMedida, box, visible, centred)};
     // Binary search for the largest pixel size that fits.
     QFont font = design;
     int low = 1;
@@ -56,7 +83,12 @@ QFont fit(const QFont& design, const QString& text, const QRect& box, const QRec
         }
     }
     font.setPixelSize(best);
-    return font;
+    return {font, origin(font, text, box, visible, centred)};
+}
+
+QFont fit(const QFont& design, const QString& text, const QRect& box, const QRect& visible, bool centred)
+{
+    return place(design, text, box, visible, centred).font;
 }
 
 }

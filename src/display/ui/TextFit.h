@@ -23,4 +23,12 @@ bool fits(const QFont& font, const QString& text, const QRect& box, const QRect&
 // smaller pixel size that fits (1 pixel at the least).
 QFont fit(const QFont& design, const QString& text, const QRect& box, const QRect& visible, bool centred);
 
+// The fitted font and the origin of the text in it, measuring the text once
+// when the design font fits.
+struct Placement {
+    QFont font;
+    QPoint origin;
+};
+Placement place(const QFont& design, const QString& text, const QRect& box, const QRect& visible, bool centred);
+
 }

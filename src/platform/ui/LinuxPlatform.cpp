@@ -1,5 +1,6 @@
 #include "platform/ui/LinuxPlatform.h"
 
+#include "platform/LinuxMemory.h"
 #include "platform/LinuxServices.h"
 #include "platform/LinuxWindowRegistry.h"
 #include "platform/ui/LinuxSpeech.h"
@@ -8,13 +9,39 @@
 #include "support/Kiosk.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace platform::ui {
 
+namespace {
+
+// Start-up (splash, connections, first show, first call) is over by then.
+constexpr int PrimeiraDevolucaoMs = 10000;
+constexpr int DevolucaoMs = 10 * 60 * 1000;
+
+void devolveMemoriaLivre()
+{
+    auto* timer = new QTimer(QCoreApplication::instance());
+    timer->setTimerType(Qt::VeryCoarseTimer);
+    timer->setInterval(DevolucaoMs);
+    QObject::connect(timer, &QTimer::timeout, &trimHeap);
+    QTimer::singleShot(PrimeiraDevolucaoMs, timer, [timer] {
+        trimHeap();
+        timer->start();
+    });
+}
+
+} // namespace
+
 void prepareLinuxPlatform()
 {
+    limitHeapArenas();
     if (qEnvironmentVariableIsEmpty("QT_IM_MODULE"))
         qputenv("QT_IM_MODULE", "none");
+    // Qt's own event loop instead of GLib's: fewer system calls at every
+    // wake-up, and nothing in the program needs GLib's loop.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
 }
 
 void installLinuxPlatform(const KioskOptions& kiosk)
@@ -40,6 +67,8 @@ void installLinuxPlatform(const KioskOptions& kiosk)
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, speech,
                          &LinuxSpeech::shutdown);
     s.speech = speech;
+    if (QCoreApplication::instance())
+        devolveMemoriaLivre();
 }
 
 } // namespace platform::ui
