@@ -1,5 +1,7 @@
 #include "support/QueryWatch.h"
 
+#include "support/SegundosInteiros.h"
+
 #include <chrono>
 
 namespace {
@@ -33,6 +35,7 @@ FrozenQueryWatch::FrozenQueryWatch(std::function<qint64()> runningForMs, int lim
     : QObject(parent), m_runningForMs(std::move(runningForMs)), m_limitMs(limitMs), m_onFrozen(std::move(onFrozen))
 {
     m_timer.setInterval(checkEveryMs);
+    alinhaAoSegundo(m_timer, checkEveryMs);
     connect(&m_timer, &QTimer::timeout, this, &FrozenQueryWatch::check);
     m_timer.start();
 }

@@ -1,6 +1,7 @@
 #include "support/ServiceHeartbeat.h"
 
 #include "platform/Platform.h"
+#include "support/SegundosInteiros.h"
 
 ServiceHeartbeat::ServiceHeartbeat(platform::ServiceManager& service, QObject* parent)
     : QObject(parent), m_service(service)
@@ -24,5 +25,6 @@ void ServiceHeartbeat::start()
     if (interval <= 0)
         return;
     m_service.notifyAlive();
+    alinhaAoSegundo(m_timer, interval);
     m_timer.start(interval);
 }

@@ -2,6 +2,7 @@
 
 #include "display/ui/Rounding.h"
 #include "platform/Platform.h"
+#include "support/SegundosInteiros.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,6 +40,7 @@ TFrmPrincipal::TFrmPrincipal(QWidget* parent, Inicio inicio)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
+    alinhaAoSegundo(*Timer1, Timer1->interval());
     connect(Timer1, &QTimer::timeout, this, &TFrmPrincipal::Timer1Timer);
     Timer1->start();
 

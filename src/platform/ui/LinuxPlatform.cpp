@@ -19,14 +19,20 @@ namespace {
 constexpr int PrimeiraDevolucaoMs = 10000;
 constexpr int DevolucaoMs = 10 * 60 * 1000;
 
-void devolveMemoriaLivre()
+void devolveMemoria()
+{
+    trimHeap();
+    releaseFilePages();
+}
+
+void devolveMemoriaPeriodicamente()
 {
     auto* timer = new QTimer(QCoreApplication::instance());
     timer->setTimerType(Qt::VeryCoarseTimer);
     timer->setInterval(DevolucaoMs);
-    QObject::connect(timer, &QTimer::timeout, &trimHeap);
+    QObject::connect(timer, &QTimer::timeout, &devolveMemoria);
     QTimer::singleShot(PrimeiraDevolucaoMs, timer, [timer] {
-        trimHeap();
+        devolveMemoria();
         timer->start();
     });
 }
@@ -42,6 +48,12 @@ void prepareLinuxPlatform()
     // wake-up, and nothing in the program needs GLib's loop.
     if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
+    // The call's big characters (up to some 400 pixels on a 1080-line
+    // screen) are drawn from masks rendered once instead of filling their
+    // outlines again at every change: Qt keeps masks only up to 64 pixels
+    // unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_MAX_CACHED_GLYPH_SIZE"))
+        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "400");
 }
 
 void installLinuxPlatform(const KioskOptions& kiosk)
@@ -68,7 +80,7 @@ void installLinuxPlatform(const KioskOptions& kiosk)
                          &LinuxSpeech::shutdown);
     s.speech = speech;
     if (QCoreApplication::instance())
-        devolveMemoriaLivre();
+        devolveMemoriaPeriodicamente();
 }
 
 } // namespace platform::ui

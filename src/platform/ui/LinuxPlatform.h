@@ -7,13 +7,14 @@ namespace platform::ui {
 // Settles what the windowing system loads, before the application object
 // exists: the display takes no typed text, so no input method (and no compose
 // table) is loaded unless the environment asks for one; Qt's own event loop
-// runs instead of GLib's; the allocator keeps few arenas.
+// runs instead of GLib's; big text is drawn from kept glyph masks; the
+// allocator keeps few arenas.
 void prepareLinuxPlatform();
 
 // Fills platform::services() with the Linux implementations of every service.
 // Call once, after the application object exists. In kiosk mode the boxes
-// close by themselves. The allocator's free memory goes back to the system
-// once start-up is over, and every ten minutes from then on.
+// close by themselves. Once start-up is over, and every ten minutes from then
+// on, the memory the running display does not use goes back to the system.
 void installLinuxPlatform(const KioskOptions& kiosk);
 
 } // namespace platform::ui
