@@ -48,12 +48,6 @@ void prepareLinuxPlatform()
     // wake-up, and nothing in the program needs GLib's loop.
     if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
-    // The call's big characters (up to some 400 pixels on a 1080-line
-    // screen) are drawn from masks rendered once instead of filling their
-    // outlines again at every change: Qt keeps masks only up to 64 pixels
-    // unless told otherwise.
-    if (qEnvironmentVariableIsEmpty("QT_MAX_CACHED_GLYPH_SIZE"))
-        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "400");
 }
 
 void installLinuxPlatform(const KioskOptions& kiosk)

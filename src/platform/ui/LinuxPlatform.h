@@ -7,8 +7,7 @@ namespace platform::ui {
 // Settles what the windowing system loads, before the application object
 // exists: the display takes no typed text, so no input method (and no compose
 // table) is loaded unless the environment asks for one; Qt's own event loop
-// runs instead of GLib's; big text is drawn from kept glyph masks; the
-// allocator keeps few arenas.
+// runs instead of GLib's; the allocator keeps few arenas.
 void prepareLinuxPlatform();
 
 // Fills platform::services() with the Linux implementations of every service.
