@@ -5,7 +5,6 @@
 #include "platform/ui/LinuxSpeech.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "platform/ui/UnattendedBoxes.h"
-#include "support/Kiosk.h"
 
 #include <QCoreApplication>
 
@@ -17,9 +16,9 @@ void prepareLinuxPlatform()
         qputenv("QT_IM_MODULE", "none");
 }
 
-void installLinuxPlatform(const KioskOptions& kiosk)
+void installLinuxPlatform(int closeBoxesAfterMs, const BoxLog& log)
 {
-    setUnattendedBoxes(kiosk.fechaCaixasEmMs);
+    setUnattendedBoxes(closeBoxesAfterMs, log);
     installLinuxCoreServices();
     Services& s = services();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-struct KioskOptions;
+#include "platform/ui/UnattendedBoxes.h"
 
 namespace platform::ui {
 
@@ -10,8 +10,8 @@ namespace platform::ui {
 void prepareLinuxPlatform();
 
 // Fills platform::services() with the Linux implementations of every service.
-// Call once, after the application object exists. In kiosk mode the boxes
-// close by themselves.
-void installLinuxPlatform(const KioskOptions& kiosk);
+// Call once, after the application object exists. With closeBoxesAfterMs
+// above 0 (kiosk mode) the boxes close by themselves, each given to `log`.
+void installLinuxPlatform(int closeBoxesAfterMs, const BoxLog& log);
 
 } // namespace platform::ui

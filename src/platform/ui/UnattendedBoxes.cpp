@@ -1,7 +1,5 @@
 #include "platform/ui/UnattendedBoxes.h"
 
-#include "support/Kiosk.h"
-
 #include <QMessageBox>
 #include <QTimer>
 
@@ -13,11 +11,13 @@ namespace platform::ui {
 
 namespace {
 int closeAfter = 0;
+BoxLog boxLog;
 }
 
-void setUnattendedBoxes(int closeAfterMs)
+void setUnattendedBoxes(int closeAfterMs, BoxLog log)
 {
     closeAfter = qMax(0, closeAfterMs);
+    boxLog = std::move(log);
 }
 
 int unattendedBoxesMs()
@@ -29,7 +29,8 @@ void prepareUnattended(QMessageBox& box, const QString& title, const QString& te
 {
     if (closeAfter <= 0)
         return;
-    kiosk::log(title, text);
+    if (boxLog)
+        boxLog(title, text);
     QTimer::singleShot(closeAfter, &box, [&box] { box.done(QMessageBox::Ok); });
 }
 
