@@ -20,11 +20,6 @@ void setUnattendedBoxes(int closeAfterMs, BoxLog log)
     boxLog = std::move(log);
 }
 
-int unattendedBoxesMs()
-{
-    return closeAfter;
-}
-
 void prepareUnattended(QMessageBox& box, const QString& title, const QString& text)
 {
     if (closeAfter <= 0)

@@ -16,7 +16,6 @@ using BoxLog = std::function<void(const QString& title, const QString& text)>;
 
 // 0 turns it off.
 void setUnattendedBoxes(int closeAfterMs, BoxLog log);
-int unattendedBoxesMs();
 
 // Called by every box just before it runs.
 void prepareUnattended(QMessageBox& box, const QString& title, const QString& text);
