@@ -11,7 +11,7 @@ int main(int argc, char** argv)
     platform::ui::prepareLinuxPlatform();
     MonitorApplication app(argc, argv);
     const KioskOptions kiosk = KioskOptions::fromArguments(app.arguments());
-    platform::ui::installLinuxPlatform(kiosk);
+    platform::ui::installLinuxPlatform(kiosk.fechaCaixasEmMs, &kiosk::log);
     platform::watchTerminationSignals(&requestTermination);
     int code = 0;
     {

@@ -113,8 +113,9 @@ public:
 class FatalExit {
 public:
     virtual ~FatalExit() = default;
-    // Shows the text, then ends the process at once without clean-up.
-    virtual void fatalAppExit(const QString& text) = 0;
+    // Shows the text in a box with the title (the application's name when
+    // empty), then ends the process at once without clean-up.
+    virtual void fatalAppExit(const QString& text, const QString& title) = 0;
 };
 
 struct NetworkAdapter {

@@ -52,7 +52,7 @@ void log(const QString& title, const QString& text)
 void endForLostConnection(const QString& reason)
 {
     log(applicationTitle(), reason);
-    platform::services().fatal->fatalAppExit(mensagemFalhaDeComunicacao());
+    platform::services().fatal->fatalAppExit(mensagemFalhaDeComunicacao(), applicationTitle());
 }
 
 } // namespace kiosk

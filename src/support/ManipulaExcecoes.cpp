@@ -1,6 +1,7 @@
 #include "support/ManipulaExcecoes.h"
 
 #include "platform/Platform.h"
+#include "support/ExitCode.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ void handle(const QString& message, const QList<long>& codes)
 {
     platform::services().boxes->show(message, QStringLiteral("VARLO"), platform::BoxError);
     if (isCommunicationFailure(message, codes))
-        platform::services().fatal->fatalAppExit(mensagemFalhaDeComunicacao());
+        platform::services().fatal->fatalAppExit(mensagemFalhaDeComunicacao(), applicationTitle());
 }
 
 } // namespace

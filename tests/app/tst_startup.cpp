@@ -3,6 +3,7 @@
 
 #include "app/ui/FrmSplash.h"
 #include "app/ui/Startup.h"
+#include "display/ui/FrmPrincipal.h"
 #include "platform/ui/WindowIdentity.h"
 #include "support/Errors.h"
 #include "support/ExitCode.h"
@@ -111,6 +112,28 @@ private Q_SLOTS:
             QVERIFY(s.configDialog() && !s.configDialog()->isVisible());
             QVERIFY(fake.windows.find(QStringLiteral("TFrmPrincipal"), startup::mainWindowCaption(Build)));
         }
+    }
+
+    // The program's own parts: the window's menu item shows the dialog, and
+    // once the dialog is gone it only pauses and resumes the calls.
+    void menuShowsTheProgramsDialog()
+    {
+        FakePlatform fake;
+        const Parts parts = startup::programParts();
+        TFrmPrincipal window(nullptr, TFrmPrincipal::SemBancos);
+        QPointer<QDialog> dialog = parts.createConfigDialog();
+        parts.connectWindows(&window, dialog);
+        bool shown = false;
+        QTimer::singleShot(0, dialog, [&] {
+            shown = dialog->isVisible();
+            dialog->reject();
+        });
+        window.ipodeSenhasChamadas1Click();
+        QVERIFY(shown);
+        QVERIFY(!*window.PararChamadas);
+        delete dialog;
+        window.ipodeSenhasChamadas1Click();
+        QVERIFY(!*window.PararChamadas);
     }
 
     void missingHelperLibrary()

@@ -99,7 +99,7 @@ public:
 class FakeFatalExit : public platform::FatalExit {
 public:
     // Records instead of ending the test process.
-    void fatalAppExit(const QString& text) override { texts.append(text); }
+    void fatalAppExit(const QString& text, const QString&) override { texts.append(text); }
     QStringList texts;
 };
 

@@ -132,11 +132,6 @@ QString TFrmSplash::servidorText() const
     return LblServidor->text();
 }
 
-QString TFrmSplash::executandoText() const
-{
-    return LblExecutando->text();
-}
-
 void TFrmSplash::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

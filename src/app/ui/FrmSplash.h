@@ -23,7 +23,6 @@ public:
     // Picture of ImgLista that the step shows; -1 before any.
     int stepImageIndex(Step step) const { return m_stepImage[step]; }
     QString servidorText() const;
-    QString executandoText() const;
     int imageCount() const { return int(ImgLista.size()); }
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "app/ui/FrmSplash.h"
 #include "config/ui/FrmConfigMonitor.h"
+#include "data/DMCadastro.h"
 #include "display/WalkerControl.h"
 #include "display/ui/FrmPrincipal.h"
 #include "helperlib/GLibDll.h"
@@ -31,12 +32,21 @@ QString mainWindowCaption(const QString& build)
 
 namespace {
 
-// The configuration dialog FrmConfigMonitor, created hidden; the display
-// window hands it the office connection and shows it modally.
-QDialog* createFrmConfigMonitor()
+// The display window shows the configuration dialog modally, on the office
+// connection of its data module.
+void connectFrmConfigMonitor(QWidget* mainWindow, QDialog* configDialog)
 {
-    FrmConfigMonitor = new TFrmConfigMonitor;
-    return FrmConfigMonitor;
+    auto* window = qobject_cast<TFrmPrincipal*>(mainWindow);
+    QPointer<TFrmConfigMonitor> dialog = qobject_cast<TFrmConfigMonitor*>(configDialog);
+    if (!window || !dialog)
+        return;
+    window->mostraConfiguracao = [window, dialog]() -> int {
+        if (!dialog)
+            return QDialog::Rejected;
+        if (window->FDMCadastro)
+            dialog->setConexao(window->FDMCadastro->SQLConnectionVARLO);
+        return dialog->exec();
+    };
 }
 
 // The window system shows nothing of a window before it is exposed, and no
@@ -67,7 +77,8 @@ Parts programParts(const KioskOptions& kiosk)
         window->setQuiosque(kiosk);
         return window;
     };
-    parts.createConfigDialog = createFrmConfigMonitor;
+    parts.createConfigDialog = [] { return new TFrmConfigMonitor; };
+    parts.connectWindows = connectFrmConfigMonitor;
     return parts;
 }
 
@@ -113,6 +124,8 @@ bool Startup::start()
     m_configDialog = m_parts.createConfigDialog();
     if (m_configDialog)
         m_configDialog->setAttribute(Qt::WA_QuitOnClose, false);
+    if (m_parts.connectWindows)
+        m_parts.connectWindows(m_mainWindow, m_configDialog);
 
     splash->deleteLater();
     FrmSplash = nullptr;

@@ -22,9 +22,13 @@ struct Parts {
     std::function<QString()> buildText;            // may throw Exception
     std::function<QWidget*()> createMainWindow;     // the display window
     std::function<QDialog*()> createConfigDialog;   // the configuration dialog
+    // Called once both exist (either may be null): lets the display window
+    // show the configuration dialog.
+    std::function<void(QWidget* mainWindow, QDialog* configDialog)> connectWindows;
 };
 // The program's own parts: GLibDll::GetBuildInfo("BUILD", "SELF"),
-// TFrmPrincipal (in kiosk mode when asked) and the configuration dialog.
+// TFrmPrincipal (in kiosk mode when asked) and the configuration dialog,
+// which the window's pop-up menu shows on the office connection.
 Parts programParts();
 Parts programParts(const KioskOptions& kiosk);
 

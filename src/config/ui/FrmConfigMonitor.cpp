@@ -14,8 +14,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-TFrmConfigMonitor* FrmConfigMonitor = nullptr;
-
 const QString TFrmConfigMonitor::SqlConsAtendTipo =
     QStringLiteral("SELECT *\nFROM ATEND_TIPO\n\nORDER BY CODATEND_TIPO");
 
@@ -130,11 +128,7 @@ TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
     connect(BtBtnCancelar, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TFrmConfigMonitor::~TFrmConfigMonitor()
-{
-    if (FrmConfigMonitor == this)
-        FrmConfigMonitor = nullptr;
-}
+TFrmConfigMonitor::~TFrmConfigMonitor() = default;
 
 QString TFrmConfigMonitor::RetornaTiposSenha()
 {

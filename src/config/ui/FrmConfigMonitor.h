@@ -49,6 +49,3 @@ private:
 
     std::shared_ptr<FbConnection> m_conexao;
 };
-
-// The dialog start-up creates; null before that and after it is destroyed.
-extern TFrmConfigMonitor* FrmConfigMonitor;

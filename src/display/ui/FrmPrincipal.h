@@ -85,8 +85,8 @@ public:
     // Stop request for the call walker, shared with it.
     const std::shared_ptr<std::atomic<bool>> PararChamadas = std::make_shared<std::atomic<bool>>(false);
 
-    // Shows the configuration dialog modally and returns its result; by
-    // default the dialog that start-up created. Replaceable in tests.
+    // Shows the configuration dialog modally and returns its result; start-up
+    // sets it. Unset, the menu item only pauses and resumes the calls.
     std::function<int()> mostraConfiguracao;
 
     // Source of the local time shown by the clock; replaceable in tests.

@@ -4,7 +4,6 @@
 
 #include "display/ui/FrmPrincipal.h"
 
-#include "config/ui/FrmConfigMonitor.h"
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
@@ -45,16 +44,6 @@ public:
     CursorDeEspera(const CursorDeEspera&) = delete;
     CursorDeEspera& operator=(const CursorDeEspera&) = delete;
 };
-
-// The dialog that start-up created, on the office connection.
-int mostraFrmConfigMonitor(TFDMCadastro* cadastro)
-{
-    if (!FrmConfigMonitor)
-        return QDialog::Rejected;
-    if (cadastro)
-        FrmConfigMonitor->setConexao(cadastro->SQLConnectionVARLO);
-    return FrmConfigMonitor->exec();
-}
 
 } // namespace
 
@@ -218,7 +207,7 @@ void TFrmPrincipal::ipodeSenhasChamadas1Click()
 {
     Q_EMIT configuracaoSolicitada();
     *PararChamadas = true;
-    const int resultado = mostraConfiguracao ? mostraConfiguracao() : mostraFrmConfigMonitor(FDMCadastro);
+    const int resultado = mostraConfiguracao ? mostraConfiguracao() : int(QDialog::Rejected);
     if (resultado == QDialog::Rejected) {
         *PararChamadas = false;
         // The window becomes active again; a walker runs from here on.

@@ -6,7 +6,6 @@
 #include "platform/ui/LinuxSpeech.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "platform/ui/UnattendedBoxes.h"
-#include "support/Kiosk.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -50,9 +49,9 @@ void prepareLinuxPlatform()
         qputenv("QT_NO_GLIB", "1");
 }
 
-void installLinuxPlatform(const KioskOptions& kiosk)
+void installLinuxPlatform(int closeBoxesAfterMs, const BoxLog& log)
 {
-    setUnattendedBoxes(kiosk.fechaCaixasEmMs);
+    setUnattendedBoxes(closeBoxesAfterMs, log);
     installLinuxCoreServices();
     Services& s = services();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-struct KioskOptions;
+#include "platform/ui/UnattendedBoxes.h"
 
 namespace platform::ui {
 
@@ -11,9 +11,10 @@ namespace platform::ui {
 void prepareLinuxPlatform();
 
 // Fills platform::services() with the Linux implementations of every service.
-// Call once, after the application object exists. In kiosk mode the boxes
-// close by themselves. Once start-up is over, and every ten minutes from then
-// on, the memory the running display does not use goes back to the system.
-void installLinuxPlatform(const KioskOptions& kiosk);
+// Call once, after the application object exists. With closeBoxesAfterMs
+// above 0 (kiosk mode) the boxes close by themselves, each given to `log`.
+// Once start-up is over, and every ten minutes from then on, the memory the
+// running display does not use goes back to the system.
+void installLinuxPlatform(int closeBoxesAfterMs, const BoxLog& log);
 
 } // namespace platform::ui

@@ -1,7 +1,6 @@
 #include "platform/ui/LinuxSpeech.h"
 
 #include "platform/ui/LinuxUiServices.h"
-#include "support/Errors.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

@@ -1,7 +1,6 @@
 #include "platform/ui/LinuxUiServices.h"
 
 #include "platform/ui/UnattendedBoxes.h"
-#include "support/ExitCode.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -107,11 +106,10 @@ bool LinuxSound::busy() const
     return m_effect->isPlaying() || m_effect->status() == QSoundEffect::Loading || starting;
 }
 
-void LinuxFatalExit::fatalAppExit(const QString& text)
+void LinuxFatalExit::fatalAppExit(const QString& text, const QString& title)
 {
-    const QString title = applicationTitle().isEmpty() ? QCoreApplication::applicationName() : applicationTitle();
     armFatalBackstop(ExitCode);
-    runBox(text, title, QMessageBox::Critical);
+    runBox(text, title.isEmpty() ? QCoreApplication::applicationName() : title, QMessageBox::Critical);
     std::_Exit(ExitCode);
 }
 

@@ -48,7 +48,7 @@ class LinuxFatalExit : public FatalExit {
 public:
     enum { ExitCode = 3 };
     // Plain error box with the text, then the process ends at once with ExitCode.
-    void fatalAppExit(const QString& text) override;
+    void fatalAppExit(const QString& text, const QString& title) override;
 };
 
 } // namespace platform::ui

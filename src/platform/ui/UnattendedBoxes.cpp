@@ -1,7 +1,5 @@
 #include "platform/ui/UnattendedBoxes.h"
 
-#include "support/Kiosk.h"
-
 #include <QMessageBox>
 #include <QTimer>
 
@@ -13,23 +11,21 @@ namespace platform::ui {
 
 namespace {
 int closeAfter = 0;
+BoxLog boxLog;
 }
 
-void setUnattendedBoxes(int closeAfterMs)
+void setUnattendedBoxes(int closeAfterMs, BoxLog log)
 {
     closeAfter = qMax(0, closeAfterMs);
-}
-
-int unattendedBoxesMs()
-{
-    return closeAfter;
+    boxLog = std::move(log);
 }
 
 void prepareUnattended(QMessageBox& box, const QString& title, const QString& text)
 {
     if (closeAfter <= 0)
         return;
-    kiosk::log(title, text);
+    if (boxLog)
+        boxLog(title, text);
     QTimer::singleShot(closeAfter, &box, [&box] { box.done(QMessageBox::Ok); });
 }
 

@@ -4,14 +4,18 @@
 // so that the service's journal keeps it. Off (boxes wait for a person)
 // until set.
 
+#include <QString>
+#include <functional>
+
 class QMessageBox;
-class QString;
 
 namespace platform::ui {
 
+// Takes the title and the text of every box that closes by itself.
+using BoxLog = std::function<void(const QString& title, const QString& text)>;
+
 // 0 turns it off.
-void setUnattendedBoxes(int closeAfterMs);
-int unattendedBoxesMs();
+void setUnattendedBoxes(int closeAfterMs, BoxLog log);
 
 // Called by every box just before it runs.
 void prepareUnattended(QMessageBox& box, const QString& title, const QString& text);
