@@ -110,8 +110,12 @@ void ThChamaSenha::Execute()
     m_quadro.novoInicio();
     while (!parar()) {
         m_quadro.limpaAtual();
-        display.call([](DisplayView& view) { view.setPreferencialCaption(QString()); });
-        AtualizaTela();
+        // The window's changes of a step go over in one hand-off, in their
+        // order: one wake-up of each thread instead of one per change.
+        display.call([this](DisplayView& view) {
+            view.setPreferencialCaption(QString());
+            m_quadro.AtualizaTela(view);
+        });
         m_setup.source->close();
         if (!display.sleepFor(m_setup.pausaEntrePassagens))
             throw DisplayClosed();
@@ -139,19 +143,14 @@ void ThChamaSenha::mostraChamada(const TicketRow& row)
     TChamadaSenha chamada;
     chamada.Senha = asText(row.SIGLA_SENHA) + QLatin1Char('-') + asText(row.NUMERO_SENHA);
     chamada.Mesa = local + QLatin1Char(' ') + asText(row.NUMERO_MESA).trimmed();
-    const QString localCaption = QLatin1Char(' ') + local;
-    display.call([localCaption](DisplayView& view) { view.setLocalCaption(localCaption); });
-
     // 0 marks a priority ticket; a null reads as 0.
     chamada.Preferencial = row.PREFERENCIAL.toInt() == 0 ? QStringLiteral("PREFERENCIAL") : QString();
-    const QString preferencial = chamada.Preferencial;
-    display.call([preferencial](DisplayView& view) { view.setPreferencialCaption(preferencial); });
-
     m_quadro.chama(chamada);
-    AtualizaTela();
-}
 
-void ThChamaSenha::AtualizaTela()
-{
-    m_setup.display->call([this](DisplayView& view) { m_quadro.atualiza(view); });
+    const QString localCaption = QLatin1Char(' ') + local;
+    display.call([this, localCaption, preferencial = chamada.Preferencial](DisplayView& view) {
+        view.setLocalCaption(localCaption);
+        view.setPreferencialCaption(preferencial);
+        m_quadro.AtualizaTela(view);
+    });
 }

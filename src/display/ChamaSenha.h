@@ -59,7 +59,6 @@ protected:
 
 private:
     void Execute();
-    void AtualizaTela();
     void mostraChamada(const TicketRow& row);
     bool parar() const;
 

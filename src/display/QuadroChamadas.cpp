@@ -19,7 +19,7 @@ void QuadroChamadas::novoInicio()
     ContadorAtualizacoes = 0;
 }
 
-void QuadroChamadas::atualiza(DisplayView& view)
+void QuadroChamadas::AtualizaTela(DisplayView& view)
 {
     // The pointer is moved aside regularly so that it never rests on the panels.
     if (++ContadorAtualizacoes >= 10) {

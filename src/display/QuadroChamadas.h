@@ -1,7 +1,7 @@
 #pragma once
 // What the call walker keeps of the screen: the call shown now and the last
 // four calls (slot 1 is the newest), and when the call sound last played.
-// The walker changes it between hand-offs; atualiza() runs on the window
+// The walker changes it between hand-offs; AtualizaTela runs on the window
 // thread while the walker waits, so the two never touch it at once.
 
 #include "display/DisplayView.h"
@@ -23,7 +23,7 @@ public:
     // Shows the current call and the rows of previous calls, plays the call
     // sound (and the spoken call) for a call not announced just before, and
     // moves the pointer aside every tenth update. Window thread only.
-    void atualiza(DisplayView& view);
+    void AtualizaTela(DisplayView& view);
 
 private:
     TChamadaSenha Atual;

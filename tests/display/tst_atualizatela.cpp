@@ -65,7 +65,7 @@ private Q_SLOTS:
         view.repetir = repetir;
         for (const QString& senha : shown) {
             mostra(*m_quadro, call(senha));
-            m_quadro->atualiza(view);
+            m_quadro->AtualizaTela(view);
         }
         QCOMPARE(m_platform->sound.played.size(), plays);
         if (plays)
@@ -95,7 +95,7 @@ private Q_SLOTS:
         view.fala = {voz, 170, 60};
         for (const QString& senha : shown) {
             mostra(*m_quadro, call(senha, QStringLiteral("MESA 2")));
-            m_quadro->atualiza(view);
+            m_quadro->AtualizaTela(view);
         }
         QStringList texts;
         for (const platform::Fala& fala : m_platform->speech.spoken) {
@@ -156,14 +156,14 @@ private Q_SLOTS:
         ScreenView view;
         for (int i = 1; i <= 35; ++i) {
             mostra(*m_quadro, call(i % 3 ? QStringLiteral("F-1") : QString()));
-            m_quadro->atualiza(view);
+            m_quadro->AtualizaTela(view);
             QCOMPARE(m_platform->cursor.moves.size(), i / 10);
         }
         QCOMPARE(m_platform->cursor.moves.last(), QPoint(1366, 5));
         // A new walker counts from the start again.
         m_quadro->novoInicio();
         for (int i = 1; i <= 9; ++i)
-            m_quadro->atualiza(view);
+            m_quadro->AtualizaTela(view);
         QCOMPARE(m_platform->cursor.moves.size(), 3);
     }
 
@@ -186,7 +186,7 @@ private Q_SLOTS:
         QFETCH(QString, numero);
         ScreenView view;
         m_quadro->chama(call(QStringLiteral("F-1"), mesa));
-        m_quadro->atualiza(view);
+        m_quadro->AtualizaTela(view);
         QCOMPARE(view.last.NumeroMesa, numero);
         QCOMPARE(view.last.NumeroSenha, QStringLiteral("F-1"));
     }
@@ -212,7 +212,7 @@ private Q_SLOTS:
             m_quadro->chama(call(slots[i], slots[i].isEmpty() ? QString() : QStringLiteral("MESA ") + QString::number(i),
                                  i == 1 && !slots[i].isEmpty() ? QStringLiteral("PREFERENCIAL") : QString()));
         m_quadro->chama(call(QStringLiteral("X-1")));
-        m_quadro->atualiza(view);
+        m_quadro->AtualizaTela(view);
         for (int i = 0; i < 3; ++i) {
             const TChamadaSenha expected = rows[i].isEmpty() ? TChamadaSenha() : m_quadro->historico(i + 2);
             QCOMPARE(view.last.Linhas[i].Senha, expected.Senha);
