@@ -68,11 +68,7 @@ private Q_SLOTS:
         if (!e2e::requireDisplay({QStringLiteral("xdotool"), QStringLiteral("import"), QStringLiteral("tesseract"),
                                   QStringLiteral("setpriv")}))
             return;
-        if (!QFile::exists(QStringLiteral("/usr/sbin/firebird"))) {
-            if (qEnvironmentVariable("MONITOR_REQUIRE_SERVER") == QLatin1String("1"))
-                QFAIL("the Firebird server is not installed");
-            QSKIP("the Firebird server is not installed");
-        }
+        e2e::requireFirebirdBinaries();
     }
 
     void calledTicketComesBack_data()

@@ -33,13 +33,8 @@ private Q_SLOTS:
         if (!e2e::requireDisplay({QStringLiteral("xdotool"), QStringLiteral("import"), QStringLiteral("tesseract"),
                                   QStringLiteral("setpriv")}))
             return;
-        // This test needs only the Firebird binaries, not the shared server;
-        // MONITOR_REQUIRE_SERVER says whether their absence is a failure.
-        if (!QFile::exists(QStringLiteral("/usr/sbin/firebird"))) {
-            if (qEnvironmentVariable("MONITOR_REQUIRE_SERVER") == QLatin1String("1"))
-                QFAIL("the Firebird server is not installed");
-            QSKIP("the Firebird server is not installed");
-        }
+        // This test needs only the Firebird binaries, not the shared server.
+        e2e::requireFirebirdBinaries();
     }
 
     void walkerReportsTheLostServerAndTheProgramGoesOn()

@@ -110,6 +110,17 @@ bool requireDisplay(const QStringList& tools)
     return true;
 }
 
+bool requireFirebirdBinaries()
+{
+    if (QFile::exists(QStringLiteral("/usr/sbin/firebird")))
+        return true;
+    if (qEnvironmentVariable("MONITOR_REQUIRE_SERVER") == QLatin1String("1"))
+        QTest::qFail("the Firebird server is not installed", __FILE__, __LINE__);
+    else
+        QTest::qSkip("the Firebird server is not installed", __FILE__, __LINE__);
+    return false;
+}
+
 Result run(const QString& program, const QStringList& args, int timeoutMs, const QProcessEnvironment& env)
 {
     Result result;

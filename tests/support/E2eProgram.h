@@ -16,6 +16,10 @@ namespace e2e {
 // display or without one of `tools`. Call first: `if (!e2e::requireDisplay(...)) return;`
 bool requireDisplay(const QStringList& tools);
 
+// Skips (or, with MONITOR_REQUIRE_SERVER=1, fails) the test without the
+// Firebird server binaries, for tests that start private servers of their own.
+bool requireFirebirdBinaries();
+
 // Runs a command to its end, at most `timeoutMs`; killed past that.
 struct Result {
     bool finished = false;
