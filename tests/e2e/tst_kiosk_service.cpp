@@ -200,7 +200,8 @@ private Q_SLOTS:
         e2e::RestartLoop loop(program);
         loop.start();
         // While its box shows, the screen is held on.
-        QVERIFY(!e2e::waitForWindow(QStringLiteral("^VARLO$"), program.pid(), 15000).isEmpty());
+        QVERIFY2(!e2e::waitForWindow(QStringLiteral("^VARLO$"), program.pid(), 15000).isEmpty(),
+                 qPrintable(loop.errors()));
         const ScreenState held = screenState();
         loop.wait(24000);
         QVERIFY(!held.blanks);
