@@ -137,6 +137,46 @@ private Q_SLOTS:
         larger.setPixelSize(font.pixelSize() + 1);
         QVERIFY(!textfit::fits(larger, text, box, box, centred));
     }
+
+    // A panel that keeps its looks paints the very pixels of one that draws
+    // its caption every time, through hits, evictions, colour and size changes.
+    void keptLooksPaintLikeFreshOnes()
+    {
+        QWidget parent;
+        parent.resize(700, 300);
+        TPanel kept(&parent), fresh(&parent);
+        kept.setKeptLooks(2);
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(200);
+        font.setBold(true);
+        for (TPanel* panel : {&kept, &fresh}) {
+            panel->setGeometry(0, 0, 514, 188);
+            panel->setColor(QColor(0x3E, 0x3E, 0xFF));
+            panel->setFont(font);
+        }
+        struct Step {
+            const char* caption;
+            QColor ink;
+            int width;
+        };
+        const Step steps[] = {{"F-1", Qt::white, 514},  {"P-12", Qt::white, 514}, {"", Qt::white, 514},
+                              {"F-1", Qt::white, 514},  {"P-12", Qt::white, 514}, {"F-1", Qt::yellow, 514},
+                              {"F-1", Qt::green, 514},  {"F-1", Qt::yellow, 514}, {"F-1", Qt::yellow, 300},
+                              {"F-999", Qt::yellow, 300}};
+        for (const Step& step : steps) {
+            QImage images[2];
+            int i = 0;
+            for (TPanel* panel : {&kept, &fresh}) {
+                panel->setCaption(QString::fromUtf8(step.caption));
+                panel->setFontColor(step.ink);
+                panel->resize(step.width, 188);
+                images[i] = QImage(panel->size(), QImage::Format_RGB32);
+                images[i].fill(Qt::black);
+                panel->render(&images[i++]);
+            }
+            QVERIFY2(images[0] == images[1], step.caption);
+        }
+    }
 };
 
 MONITOR_TEST_MAIN(TstLayout)

@@ -157,8 +157,7 @@ private:
         const QString box = e2e::waitForWindow(QStringLiteral("."), second.pid(), 15000);
         QVERIFY2(!box.isEmpty(), "the second copy showed no window");
         QCOMPARE(e2e::xdotool({QStringLiteral("getwindowname"), box}), QStringList{startup::SplashCaption});
-        e2e::xdotool({QStringLiteral("windowfocus"), box});
-        e2e::xdotool({QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+        e2e::pressReturn(box);
         QVERIFY2(second.waitForExit(10000), "the notice box did not close");
         QCOMPARE(second.process().exitCode(), 0);
     }

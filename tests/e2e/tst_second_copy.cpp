@@ -42,8 +42,7 @@ private Q_SLOTS:
         QCOMPARE(e2e::windowsNamed(QStringLiteral("."), second.pid()).size(), 1);
         QCOMPARE(e2e::xdotool({QStringLiteral("getwindowname"), box}), QStringList{startup::SplashCaption});
 
-        e2e::xdotool({QStringLiteral("windowfocus"), box});
-        e2e::xdotool({QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+        e2e::pressReturn(box);
         QVERIFY2(second.waitForExit(10000), "the notice box did not close");
         QCOMPARE(second.process().exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.process().exitCode(), 0);

@@ -72,8 +72,7 @@ private Q_SLOTS:
             QFAIL(qPrintable(QStringLiteral("the box reads '%1' (image in %2)").arg(boxText, saved)));
         }
 
-        e2e::xdotool({QStringLiteral("windowfocus"), box});
-        e2e::xdotool({QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+        e2e::pressReturn(box);
         QElapsedTimer clock;
         clock.start();
         while (!e2e::windowsNamed(QStringLiteral("^Monitor de Senhas$"), program.pid()).isEmpty()

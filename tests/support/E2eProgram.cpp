@@ -208,6 +208,16 @@ QRect windowGeometry(const QString& window)
                  values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
 }
 
+void pressReturn(const QString& window)
+{
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    // The server's own keyboard, not events sent to the window: a box closes
+    // on the press, and a release aimed at a window that is gone by then is
+    // lost, leaving Return held down (and repeating into every later box).
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    xdotool({QStringLiteral("keyup"), QStringLiteral("Return")});
+}
+
 bool requestClose(const QString& window)
 {
     bool isNumber = false;

@@ -38,6 +38,8 @@ QStringList windowsNamed(const QString& nameRegex, qint64 pid = 0);
 // Polls windowsNamed until one shows; empty after `timeoutMs`.
 QString waitForWindow(const QString& nameRegex, qint64 pid, int timeoutMs);
 QRect windowGeometry(const QString& window);
+// Gives the window the focus and presses and releases Return on the keyboard.
+void pressReturn(const QString& window);
 // Asks the window to close as its close box does (WM_DELETE_WINDOW).
 bool requestClose(const QString& window);
 // The whole screen as an image (null on failure).

@@ -16,6 +16,10 @@ QFont fonte(const QString& family, int pixels, bool bold)
     return font;
 }
 
+// Looks each big call panel keeps: enough for the calls of the desks at work
+// in an office, a few hundred kilobytes each.
+const int LooksOfTheCalls = 8;
+
 const QColor kPreto(0x00, 0x00, 0x00);
 const QColor kBranco(0xFF, 0xFF, 0xFF);
 const QColor kAmarelo(0xFF, 0xFF, 0x00);
@@ -130,14 +134,16 @@ void TFrmPrincipal::CriaComponentes()
 
     PnlNumeroSenha = novoPainel(PnlSenha, QStringLiteral("PnlNumeroSenha"), TAlign::alClient, QRect(1, 65, 514, 188));
     PnlNumeroSenha->setParentColor(true);
+    // A pass shows the same calls in turn, one per desk at work.
+    PnlNumeroSenha->setKeptLooks(LooksOfTheCalls);
     PnlNumeroSenha->setFont(fonte(QStringLiteral("Arial"), 200, true));
     PnlNumeroSenha->setFontColor(kBranco);
     PnlNumeroSenha->setCaption(QStringLiteral("F-999"));
 
     PnlPreferencial = novoPainel(PnlSenha, QStringLiteral("PnlPreferencial"), TAlign::alBottom, QRect(1, 253, 514, 57));
     PnlPreferencial->setParentColor(true);
-    // It blinks between two colours every second.
-    PnlPreferencial->setKeepsRenderings(true);
+    // It blinks between two colours every second, and is blank for normal calls.
+    PnlPreferencial->setKeptLooks(3);
     PnlPreferencial->setFont(fonte(QStringLiteral("Verdana"), 67, true));
     PnlPreferencial->setFontColor(kAmarelo);
     PnlPreferencial->setCaption(QStringLiteral("PREFERENCIAL"));
@@ -153,6 +159,7 @@ void TFrmPrincipal::CriaComponentes()
 
     PnlNumeroMesa = novoPainel(PnlMesa, QStringLiteral("PnlNumeroMesa"), TAlign::alClient, QRect(1, 65, 264, 188));
     PnlNumeroMesa->setColor(kVerdeMesa);
+    PnlNumeroMesa->setKeptLooks(LooksOfTheCalls);
     PnlNumeroMesa->setFont(fonte(QStringLiteral("Arial"), 200, true));
     PnlNumeroMesa->setFontColor(kBranco);
     PnlNumeroMesa->setCaption(QStringLiteral("01"));

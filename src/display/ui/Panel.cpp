@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 TPanel::TPanel(QWidget* parent) : TControl(parent)
 {
     setContentsMargins(1, 1, 1, 1);
@@ -10,16 +12,16 @@ TPanel::TPanel(QWidget* parent) : TControl(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TPanel::setKeepsRenderings(bool on)
+void TPanel::setKeptLooks(int looks)
 {
-    m_keepsRenderings = on;
-    m_renderings.clear();
+    m_keptLooks = qMax(0, looks);
+    m_looks.clear();
 }
 
 void TPanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (!m_keepsRenderings) {
+    if (m_keptLooks == 0) {
         paintPanel(painter);
         return;
     }
@@ -28,12 +30,25 @@ void TPanel::paintEvent(QPaintEvent*)
         + fontColor().name(QColor::HexArgb) + color().name(QColor::HexArgb)
         + QString::number(palette().cacheKey()) + QLatin1Char(' ') + QString::number(width())
         + QLatin1Char('x') + QString::number(height()) + QLatin1Char('@') + QString::number(devicePixelRatio());
-    for (const Rendering& r : std::as_const(m_renderings)) {
-        if (r.key == key) {
-            painter.drawImage(0, 0, r.image);
-            return;
-        }
+    const auto kept = std::find_if(m_looks.begin(), m_looks.end(), [&](const Look& l) { return l.key == key; });
+    if (kept == m_looks.end()) {
+        m_looks.prepend(renderLook(key));
+        while (m_looks.size() > m_keptLooks)
+            m_looks.removeLast();
+    } else {
+        m_looks.move(kept - m_looks.begin(), 0);
     }
+    const Look& look = m_looks.first();
+    paintBackground(painter);
+    if (!look.ink.isNull())
+        painter.drawImage(look.at, look.ink);
+}
+
+// Paints the whole panel off screen and keeps the part inside the bevel
+// where the caption changed the background: the same pixels, for a fraction
+// of the memory of the whole panel.
+TPanel::Look TPanel::renderLook(const QString& key) const
+{
     const qreal ratio = devicePixelRatio();
     QImage image(size() * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
@@ -41,13 +56,29 @@ void TPanel::paintEvent(QPaintEvent*)
         QPainter offscreen(&image);
         paintPanel(offscreen);
     }
-    m_renderings.prepend({key, image});
-    while (m_renderings.size() > 2)
-        m_renderings.removeLast();
-    painter.drawImage(0, 0, image);
+    if (ratio != 1.0)
+        return {key, QPoint(), image};
+    const QRect inside = contentsRect();
+    const QRgb background = color().rgb();
+    QRect ink;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int left = inside.left();
+        while (left <= inside.right() && line[left] == background)
+            ++left;
+        if (left > inside.right())
+            continue;
+        int right = inside.right();
+        while (line[right] == background)
+            --right;
+        ink |= QRect(left, y, right - left + 1, 1);
+    }
+    if (ink.isEmpty())
+        return {key, QPoint(), QImage()};
+    return {key, ink.topLeft(), image.copy(ink)};
 }
 
-void TPanel::paintPanel(QPainter& painter) const
+void TPanel::paintBackground(QPainter& painter) const
 {
     const QRect all = rect();
     painter.fillRect(all, color());
@@ -59,6 +90,11 @@ void TPanel::paintPanel(QPainter& painter) const
     painter.fillRect(QRect(all.left(), all.top(), 1, all.height()), light);
     painter.fillRect(QRect(all.left(), all.bottom(), all.width(), 1), shadow);
     painter.fillRect(QRect(all.right(), all.top(), 1, all.height()), shadow);
+}
+
+void TPanel::paintPanel(QPainter& painter) const
+{
+    paintBackground(painter);
     painter.setClipRect(contentsRect());
     paintCaption(painter);
 }

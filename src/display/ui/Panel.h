@@ -12,10 +12,12 @@ class TPanel : public TControl {
 public:
     explicit TPanel(QWidget* parent = nullptr);
 
-    // A panel that keeps changing between the same few looks (a blinking
-    // caption) keeps its last two renderings and repaints by copying one,
-    // instead of drawing its text again each time.
-    void setKeepsRenderings(bool on);
+    // A panel that keeps coming back to the same few looks (a blinking
+    // caption, the calls of a pass in turn) keeps up to `looks` of them and
+    // repaints one by copying the pixels its caption changed, instead of
+    // drawing its text again: text that large is filled glyph outline by
+    // glyph outline every time. 0 (the default) keeps none.
+    void setKeptLooks(int looks);
 
 protected:
     QRect textBox() const override { return contentsRect(); }
@@ -23,12 +25,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintBackground(QPainter& painter) const;
     void paintPanel(QPainter& painter) const;
 
-    struct Rendering {
+    // The pixels of a look that differ from its background: its caption.
+    struct Look {
         QString key;
-        QImage image;
+        QPoint at;
+        QImage ink;
     };
-    bool m_keepsRenderings = false;
-    QList<Rendering> m_renderings;
+    Look renderLook(const QString& key) const;
+
+    int m_keptLooks = 0;
+    QList<Look> m_looks; // most recently shown first
 };
