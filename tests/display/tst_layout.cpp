@@ -6,6 +6,7 @@
 #include "display/ui/TextFit.h"
 
 #include <QFontMetrics>
+#include <QScreen>
 
 class TstLayout : public QObject {
     Q_OBJECT
@@ -176,6 +177,50 @@ private Q_SLOTS:
             }
             QVERIFY2(images[0] == images[1], step.caption);
         }
+    }
+
+    // A caption that changes in part repaints only that part: what the window
+    // then shows is what painting it whole gives.
+    void partialRepaintLeavesNoStalePixels_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<QSize>("size");
+        const QSize clock(422, 97), call(822, 321);
+        QTest::newRow("clock, last digit") << "10:04:39" << "10:04:40" << 60 << clock;
+        QTest::newRow("clock, the hour") << "10:59:59" << "11:00:00" << 60 << clock;
+        QTest::newRow("clock, one more digit") << "9:59:59" << "10:00:00" << 60 << clock;
+        QTest::newRow("call, last digit") << "P-7" << "P-8" << 200 << call;
+        QTest::newRow("call, one more digit") << "F-19" << "F-120" << 200 << call;
+        QTest::newRow("desk") << "MESA 1" << "MESA 2" << 200 << call;
+    }
+    void partialRepaintLeavesNoStalePixels()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(int, pixels);
+        QFETCH(QSize, size);
+        QWidget window;
+        window.resize(size);
+        TPanel panel(&window);
+        panel.setGeometry(QRect(QPoint(), size));
+        panel.setColor(QColor(0x0A, 0xB1, 0xA0));
+        panel.setFontColor(Qt::white);
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(pixels);
+        font.setBold(true);
+        panel.setFont(font);
+        panel.setCaption(before);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+        panel.setCaption(after);
+        QTest::qWait(50);
+        const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage whole = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), whole.size());
+        QVERIFY(shown == whole);
     }
 };
 

@@ -4,7 +4,9 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QtMath>
 
 TControl::TControl(QWidget* parent) : QWidget(parent)
 {
@@ -12,13 +14,39 @@ TControl::TControl(QWidget* parent) : QWidget(parent)
     m_fontColor = palette().color(QPalette::WindowText);
 }
 
+// A caption that keeps its font and place (the clock, second after second)
+// repaints only from its first changed character on.
 void TControl::setCaption(const QString& text)
 {
     if (text == m_caption)
         return;
+    const QString before = m_caption;
+    refit();
+    const QFont fontBefore = m_fitFont;
+    const QPoint originBefore = m_fitOrigin;
     m_caption = text;
     captionChanged();
-    update();
+    refit();
+    if (!before.isEmpty() && !text.isEmpty() && m_fitFont == fontBefore && m_fitOrigin == originBefore)
+        update(changedPart(before));
+    else
+        update();
+}
+
+// The room the old and the new caption take from the character before the
+// first one that differs, with a margin for kerning and antialiasing.
+QRect TControl::changedPart(const QString& before) const
+{
+    qsizetype same = 0;
+    while (same < before.size() && same < m_caption.size() && before[same] == m_caption[same])
+        ++same;
+    same = qMax<qsizetype>(0, same - 1);
+    const QFontMetricsF metrics(m_fitFont);
+    const qreal x = m_fitOrigin.x() + metrics.horizontalAdvance(m_caption.left(same));
+    const QRectF ink = (metrics.boundingRect(before.mid(same)) | metrics.boundingRect(m_caption.mid(same)))
+                           .translated(x, m_fitOrigin.y());
+    const int margin = qCeil(metrics.averageCharWidth() / 2) + 2;
+    return ink.toAlignedRect().adjusted(-margin, -margin, margin, margin) & rect();
 }
 
 void TControl::setAlign(TAlign align)

@@ -65,6 +65,7 @@ protected:
 private:
     static void alignChildren(QWidget* container);
     void refit() const;
+    QRect changedPart(const QString& before) const;
 
     QString m_caption;
     TAlign m_align = TAlign::alNone;
