@@ -93,6 +93,13 @@ struct Xcb {
     GetInputFocusReply getInputFocusReply = nullptr;
 };
 
+// The one copy of the loaded X client library.
+const Xcb& xcbLibrary()
+{
+    static const Xcb xcb;
+    return xcb;
+}
+
 // An X server that resets after its last client goes refuses connections
 // for a moment while it resets: a program started then dies at once. The
 // test keeps a connection of its own open to its end, so the display never
@@ -100,7 +107,7 @@ struct Xcb {
 // may have set off.
 bool holdDisplay()
 {
-    static const Xcb xcb;
+    const Xcb& xcb = xcbLibrary();
     static xcb_connection_t* held = nullptr;
     if (held)
         return true;
@@ -222,7 +229,7 @@ bool requestClose(const QString& window)
 {
     bool isNumber = false;
     const xcb_window_t id = window.toUInt(&isNumber);
-    static const Xcb xcb;
+    const Xcb& xcb = xcbLibrary();
     if (!isNumber || !xcb.ok())
         return false;
     xcb_connection_t* c = xcb.connect(nullptr, nullptr);

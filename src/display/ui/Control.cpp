@@ -20,6 +20,13 @@ void TControl::setCaption(const QString& text)
 {
     if (text == m_caption)
         return;
+    if (!isVisible()) {
+        // Nothing on screen to spare: the caption is fitted when first painted.
+        m_caption = text;
+        captionChanged();
+        update();
+        return;
+    }
     const QString before = m_caption;
     refit();
     const QFont fontBefore = m_fitFont;
