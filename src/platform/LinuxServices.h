@@ -4,6 +4,8 @@
 
 #include "platform/Platform.h"
 
+#include <string>
+
 namespace platform {
 
 // Installs one instance of each class below into services(); the windowed
@@ -70,15 +72,22 @@ public:
 };
 
 // The X screen saver suspended and DPMS turned off through a connection of
-// its own to the display; nothing without a display.
+// its own to the display; nothing without a display. The screen saver comes
+// back with the connection's end, DPMS (a setting of the whole X server) does
+// not: whether it was on before the first copy turned it off is kept in a
+// file of $XDG_RUNTIME_DIR, locked while a copy holds the screen, so that the
+// next copy or restoreLeftOver() gives back that state, not "already off".
 class LinuxScreenBlanking : public ScreenBlanking {
 public:
     ~LinuxScreenBlanking() override;
     void suspend() override;
     void restore() override;
+    void restoreLeftOver() override;
 
 private:
     void* m_display = nullptr;
+    int m_record = -1; // the locked file, or -1
+    std::string m_recordPath;
     bool m_dpmsWasEnabled = false;
 };
 

@@ -147,6 +147,9 @@ public:
     virtual ~ScreenBlanking() = default;
     virtual void suspend() = 0; // screen saver and display power saving held off
     virtual void restore() = 0; // given back as they were
+    // Gives back what a copy that ended without restore() (a crash, a kill)
+    // had turned off; nothing while a running copy holds the screen.
+    virtual void restoreLeftOver() = 0;
 };
 
 // Reports to the service manager that started the program, when one did;

@@ -39,6 +39,9 @@ private:
 namespace kiosk {
 
 constexpr int BoxTimeoutMs = 30000;
+// The service's stop step: the only argument, it gives back the screen power
+// settings a copy that ended without restoring them had turned off, and exits.
+constexpr const char* RestoreScreenOption = "--restaurar-tela";
 // A walker query without an answer from the server for this long ends the process.
 constexpr int FrozenQueryMs = 60000;
 

@@ -117,8 +117,10 @@ class FakeScreenBlanking : public platform::ScreenBlanking {
 public:
     void suspend() override { ++suspended; }
     void restore() override { ++restored; }
+    void restoreLeftOver() override { ++restoredLeftOver; }
     int suspended = 0;
     int restored = 0;
+    int restoredLeftOver = 0;
 };
 
 class FakeServiceManager : public platform::ServiceManager {
