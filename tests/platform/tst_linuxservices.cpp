@@ -3,9 +3,14 @@
 
 #include "platform/LinuxServices.h"
 
+#include <QDir>
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TstLinuxServices : public QObject {
     Q_OBJECT
@@ -107,6 +112,55 @@ private Q_SLOTS:
         QCOMPARE(machine.terminalClientName(), QStringLiteral("TERM05"));
         qunsetenv("CLIENTNAME");
         QCOMPARE(machine.terminalClientName(), QString());
+    }
+
+    // The record of the screen's settings belongs to the copy that holds the
+    // screen; a copy killed while holding it leaves it for the next copy or
+    // the service's stop step. (Xvfb has no DPMS: what is checked is who owns
+    // the record, not the power setting in it.)
+    void screenRecordOutlivesAKilledCopy()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            if (qEnvironmentVariableIsSet("MONITOR_REQUIRE_DISPLAY"))
+                QFAIL("DISPLAY is not set");
+            QSKIP("no X display");
+        }
+        QTemporaryDir runtime;
+        QVERIFY(runtime.isValid());
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        const auto records = [&] {
+            return QDir(runtime.path()).entryList({"monitor-senha-tela*"}, QDir::Files).size();
+        };
+
+        {
+            platform::LinuxScreenBlanking holder;
+            holder.suspend();
+            QCOMPARE(records(), 1);
+            platform::LinuxScreenBlanking second;
+            second.suspend();
+            second.restore();
+            platform::LinuxScreenBlanking().restoreLeftOver();
+            QCOMPARE(records(), 1);
+            holder.restore();
+            QCOMPARE(records(), 0);
+        }
+
+        const pid_t child = fork();
+        if (child == 0) {
+            platform::LinuxScreenBlanking killed;
+            killed.suspend();
+            raise(SIGKILL);
+            _exit(0);
+        }
+        QVERIFY(child > 0);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(records(), 1);
+        platform::LinuxScreenBlanking().restoreLeftOver();
+        QCOMPARE(records(), 0);
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
     }
 
     void timeZoneRemoved_data()
