@@ -66,14 +66,23 @@ struct Fala {
     int volume = 100;     // percent of full loudness
 };
 
+// Spoken calls. An announcement is one call heard whole: the call sound,
+// then the phrase. Announcements play one after the other in the order
+// asked for; none cuts another.
 class Speech {
 public:
     virtual ~Speech() = default;
-    // Returns at once. The phrase is synthesised off the calling thread and
-    // spoken after the call sound that is playing now; it cuts a phrase still
-    // being synthesised or spoken. A failure is reported on standard error
-    // only: the call sound alone is heard.
-    virtual void speak(const Fala& fala) = 0;
+    // Queues an announcement and returns at once. The phrase is synthesised
+    // off the calling thread. A part that cannot play (a missing or unreadable
+    // sound file, no voice data, no audio output) is left out and reported
+    // once per reason on standard error; the rest still plays.
+    virtual void announce(const QString& sound, const Fala& fala) = 0;
+    // Blocks the calling thread, at most `ms`, until every announcement
+    // queued so far has ended; true when they have. An announcement counts as
+    // ended at the latest its length plus a margin after it started, even
+    // when the audio output is stuck. Never call it on the window thread,
+    // which plays them.
+    virtual bool waitForEnd(int ms) = 0;
 };
 
 class Cursor {

@@ -239,6 +239,7 @@ void TFrmPrincipal::preparaChamadas()
     setup.tempoSenha = m_tempoSenha;
     setup.dataDoDia = [] { return DataDoDia.get(); };
     setup.chamadaImediata = Configuracao.ChamadaImediata;
+    setup.voz = Configuracao.Voz;
     preparaQuiosque(setup);
     m_walkers = new WalkerControl(setup, this);
 }

@@ -1,39 +1,18 @@
 #include "platform/ui/LinuxSpeech.h"
 
-#include "platform/ui/LinuxUiServices.h"
+#include "platform/SoundFile.h"
+#include "support/Errors.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
-#include <QMediaDevices>
-#include <QTimer>
-
-#include <cstdio>
+#include <QFileInfo>
+#include <chrono>
 
 namespace platform::ui {
 
-namespace {
-
-constexpr int EsperaPasso = 30;     // ms between looks at the chime
-constexpr int EsperaMaxima = 10000; // ms the speech waits for the chime at most
-
-void paraStderr(const QString& line)
+LinuxSpeech::LinuxSpeech(EspeakSynthesizer synthesizer, SoundReports& reports, AudioOutput* output, QObject* parent)
+    : QObject(parent), m_synthesizer(std::move(synthesizer)), m_reports(reports), m_output(output)
 {
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
-}
-
-} // namespace
-
-LinuxSpeech::LinuxSpeech(EspeakSynthesizer synthesizer, LinuxSound* chime,
-                         std::function<void(const QString&)> report, QObject* parent)
-    : QObject(parent), m_synthesizer(std::move(synthesizer)), m_chime(chime),
-      m_report(report ? std::move(report) : paraStderr)
-{
-    m_espera = new QTimer(this);
-    m_espera->setInterval(EsperaPasso);
-    connect(m_espera, &QTimer::timeout, this, &LinuxSpeech::tocaQuandoLivre);
+    if (!m_output)
+        m_output = m_ownOutput = new QtAudioOutput(m_reports, this);
 }
 
 LinuxSpeech::~LinuxSpeech()
@@ -45,131 +24,131 @@ void LinuxSpeech::shutdown()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_fim = true;
-        m_pedido.reset();
+        m_stopping = true;
+        m_requests.clear();
     }
-    m_cancela = true;
+    m_cancel = true;
     m_wake.notify_all();
+    m_ended.notify_all();
     if (m_worker.joinable())
         m_worker.join();
-    para();
+    m_output->stop();
+    m_ready.clear();
+    m_playing = false;
 }
 
-void LinuxSpeech::speak(const Fala& fala)
+void LinuxSpeech::announce(const QString& sound, const Fala& fala)
 {
-    // A new call silences the phrase before it, whether it is still being
-    // synthesised, waiting for the chime or playing.
-    para();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_fim)
+        if (m_stopping)
             return;
-        // The worker starts with the first phrase: a screen without voice has none.
+        // The worker starts with the first call: a screen without voice has none.
         if (!m_worker.joinable())
-            m_worker = std::thread([this] { trabalha(); });
-        // Set under the lock, so that only a synthesis already under way sees it.
-        m_cancela = true;
-        m_pedido = Pedido{++m_geracao, fala};
+            m_worker = std::thread([this] { work(); });
+        m_requests.push_back({sound, fala});
+        ++m_asked;
     }
     m_wake.notify_all();
 }
 
-void LinuxSpeech::trabalha()
+bool LinuxSpeech::waitForEnd(int ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const quint64 target = m_asked;
+    return m_ended.wait_for(lock, std::chrono::milliseconds(qMax(0, ms)),
+                            [this, target] { return m_stopping || m_done >= target; });
+}
+
+// Prepares the announcements in their order, ahead of their playing.
+void LinuxSpeech::work()
 {
     for (;;) {
-        Pedido pedido;
+        Request request;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_fim || m_pedido.has_value(); });
-            if (m_fim)
+            m_wake.wait(lock, [this] { return m_stopping || !m_requests.empty(); });
+            if (m_stopping)
                 return;
-            pedido = *m_pedido;
-            m_pedido.reset();
-            m_cancela = false;
+            request = m_requests.front();
+            m_requests.pop_front();
         }
+        Prepared prepared;
         try {
-            const Pcm pcm = m_synthesizer.synthesize(pedido.fala.ssml, pedido.fala.velocidade, &m_cancela);
-            if (m_cancela)
-                continue;
-            const int volume = pedido.fala.volume;
-            QMetaObject::invokeMethod(this, [this, geracao = pedido.geracao, pcm, volume] {
-                sintetizado(geracao, pcm, volume);
-            }, Qt::QueuedConnection);
-        } catch (const std::exception& failure) {
-            const QString motivo = QString::fromUtf8(failure.what());
-            const QString line =
-                QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2").arg(pedido.fala.texto, motivo);
-            QMetaObject::invokeMethod(this, [this, motivo, line] { relata(motivo, line); }, Qt::QueuedConnection);
+            prepared = prepare(request);
         } catch (...) {
-            // Nothing may leave the worker; the call keeps its chime.
+            // Nothing may leave the worker; the announcement is then silent.
+        }
+        if (m_cancel)
+            return;
+        QMetaObject::invokeMethod(this, [this, prepared] {
+            m_ready.enqueue(prepared);
+            playNext();
+        }, Qt::QueuedConnection);
+    }
+}
+
+LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
+{
+    Prepared prepared;
+    prepared.volume = request.fala.volume;
+    if (!request.sound.isEmpty()) {
+        if (!QFileInfo(request.sound).isFile()) {
+            m_reports.missingFile(request.sound);
+        } else {
+            try {
+                prepared.chime = readSoundFile(request.sound);
+            } catch (const Exception& failure) {
+                m_reports.unreadableFile(request.sound, failure.message());
+            }
         }
     }
+    if (!request.fala.ssml.isEmpty()) {
+        try {
+            prepared.phrase = m_synthesizer.synthesize(request.fala.ssml, request.fala.velocidade, &m_cancel);
+        } catch (const std::exception& failure) {
+            const QString reason = QString::fromUtf8(failure.what());
+            m_reports.report(QStringLiteral("voice ") + reason,
+                             QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2")
+                                 .arg(request.fala.texto, reason));
+        }
+    }
+    return prepared;
 }
 
-void LinuxSpeech::relata(const QString& motivo, const QString& line)
+void LinuxSpeech::playNext()
 {
-    // The same failure at every call is told once.
-    if (motivo == m_ultimoRelato)
+    if (m_playing || m_ready.isEmpty())
         return;
-    m_ultimoRelato = motivo;
-    m_report(line);
+    m_playing = true;
+    m_current = m_ready.dequeue();
+    if (m_current.chime.samples.isEmpty())
+        playPhrase();
+    else
+        m_output->play(m_current.chime, 100, [this] { playPhrase(); });
 }
 
-void LinuxSpeech::sintetizado(quint64 geracao, const Pcm& pcm, int volume)
+// The phrase follows the chime.
+void LinuxSpeech::playPhrase()
 {
-    if (geracao != m_geracao.load() || pcm.samples.isEmpty())
-        return;
-    m_pronto = pcm;
-    m_volume = volume;
-    m_esperas = 0;
-    m_espera->start();
-    tocaQuandoLivre();
-}
-
-// The phrase follows the chime: it starts once the call sound is over.
-void LinuxSpeech::tocaQuandoLivre()
-{
-    if (m_chime && m_chime->busy() && m_esperas++ * EsperaPasso < EsperaMaxima)
-        return;
-    m_espera->stop();
-    Q_EMIT started(m_pronto.seconds());
-
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) {
-        const QString motivo = QStringLiteral("nenhuma saída de som");
-        relata(motivo, QStringLiteral("Monitor de Senhas: chamada sem voz: ") + motivo);
+    if (m_current.phrase.samples.isEmpty()) {
+        finish();
         return;
     }
-    QAudioFormat format;
-    format.setSampleRate(m_pronto.sampleRate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-
-    m_buffer = new QBuffer(this);
-    m_buffer->setData(m_pronto.samples);
-    m_buffer->open(QIODevice::ReadOnly);
-    m_sink = new QAudioSink(device, format, this);
-    m_sink->setVolume(m_volume / 100.0);
-    QAudioSink* sink = m_sink;
-    connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
-        if (state == QAudio::IdleState && sink == m_sink)
-            para();
-    });
-    m_sink->start(m_buffer);
+    Q_EMIT started(m_current.phrase.seconds());
+    m_output->play(m_current.phrase, m_current.volume, [this] { finish(); });
 }
 
-void LinuxSpeech::para()
+void LinuxSpeech::finish()
 {
-    m_espera->stop();
-    if (m_sink) {
-        m_sink->stop();
-        m_sink->deleteLater();
-        m_sink = nullptr;
+    m_playing = false;
+    m_current = Prepared();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_done;
     }
-    if (m_buffer) {
-        m_buffer->deleteLater();
-        m_buffer = nullptr;
-    }
+    m_ended.notify_all();
+    playNext();
 }
 
 } // namespace platform::ui
