@@ -89,7 +89,7 @@ bool EsperaChamada::anuncioTerminou(int ms)
     relogio.start();
     for (;;) {
         const qint64 resta = ms - relogio.elapsed();
-        if (speech->waitForEnd(int(qBound<qint64>(0, resta, PassoAnuncio))))
+        if (speech->waitForEnd(int(qBound(qint64(0), resta, qint64(PassoAnuncio)))))
             return true;
         if (m_display.isClosed())
             throw DisplayClosed();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QSoundEffect>
