@@ -3,7 +3,9 @@
 #include "platform/SoundFile.h"
 #include "support/Errors.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <cstdio>
 #include <chrono>
 
 namespace platform::ui {
@@ -92,6 +94,7 @@ LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
 {
     Prepared prepared;
     prepared.volume = request.fala.volume;
+    prepared.texto = request.fala.texto;
     if (!request.sound.isEmpty()) {
         if (!QFileInfo(request.sound).isFile()) {
             m_reports.missingFile(request.sound);
@@ -116,12 +119,27 @@ LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
     return prepared;
 }
 
+namespace {
+
+// The benchmark of calls (bench/chamadas) matches these lines with the sound
+// it records.
+void rastro(const char* what, double chime = 0, double phrase = 0, const QString& texto = QString())
+{
+    static const bool ligado = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
+    if (ligado)
+        std::fprintf(stderr, "%s %lld %.3f %.3f %s\n", what, QDateTime::currentMSecsSinceEpoch(), chime, phrase,
+                     texto.toUtf8().constData());
+}
+
+} // namespace
+
 void LinuxSpeech::playNext()
 {
     if (m_playing || m_ready.isEmpty())
         return;
     m_playing = true;
     m_current = m_ready.dequeue();
+    rastro("anuncio", m_current.chime.seconds(), m_current.phrase.seconds(), m_current.texto);
     if (m_current.chime.samples.isEmpty())
         playPhrase();
     else
@@ -141,6 +159,7 @@ void LinuxSpeech::playPhrase()
 
 void LinuxSpeech::finish()
 {
+    rastro("anuncio-fim");
     m_playing = false;
     m_current = Prepared();
     {

@@ -47,6 +47,7 @@ private:
         Pcm chime;
         Pcm phrase;
         int volume = 100;
+        QString texto;
     };
     void work();
     Prepared prepare(const Request& request);
