@@ -90,36 +90,31 @@ void LinuxSpeech::work()
     }
 }
 
-LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
-{
-    Prepared prepared;
-    prepared.volume = request.fala.volume;
-    prepared.texto = request.fala.texto;
-    if (!request.sound.isEmpty()) {
-        if (!QFileInfo(request.sound).isFile()) {
-            m_reports.missingFile(request.sound);
-        } else {
-            try {
-                prepared.chime = readSoundFile(request.sound);
-            } catch (const Exception& failure) {
-                m_reports.unreadableFile(request.sound, failure.message());
-            }
-        }
-    }
-    if (!request.fala.ssml.isEmpty()) {
-        try {
-            prepared.phrase = m_synthesizer.synthesize(request.fala.ssml, request.fala.velocidade, &m_cancel);
-        } catch (const std::exception& failure) {
-            const QString reason = QString::fromUtf8(failure.what());
-            m_reports.report(QStringLiteral("voice ") + reason,
-                             QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2")
-                                 .arg(request.fala.texto, reason));
-        }
-    }
-    return prepared;
-}
-
 namespace {
+
+// The samples as one channel at `rate`, by linear interpolation: the call
+// sound's file may have any rate and channel count.
+QByteArray monoAt(const Pcm& pcm, int rate)
+{
+    const auto* in = reinterpret_cast<const qint16*>(pcm.samples.constData());
+    const qint64 frames = pcm.samples.size() / 2 / pcm.channels;
+    auto frame = [&](qint64 i) {
+        int sum = 0;
+        for (int c = 0; c < pcm.channels; ++c)
+            sum += in[i * pcm.channels + c];
+        return double(sum) / pcm.channels;
+    };
+    const qint64 count = frames * rate / pcm.sampleRate;
+    QByteArray result(count * 2, Qt::Uninitialized);
+    auto* out = reinterpret_cast<qint16*>(result.data());
+    for (qint64 j = 0; j < count; ++j) {
+        const double x = double(j) * pcm.sampleRate / rate;
+        const qint64 i = qint64(x);
+        const double next = i + 1 < frames ? frame(i + 1) : frame(i);
+        out[j] = qint16(qBound(-32768.0, frame(i) + (next - frame(i)) * (x - i), 32767.0));
+    }
+    return result;
+}
 
 // The benchmark of calls (bench/chamadas) matches these lines with the sound
 // it records.
@@ -131,37 +126,75 @@ void rastro(const char* what, double chime = 0, double phrase = 0, const QString
                      texto.toUtf8().constData());
 }
 
+QByteArray louder(QByteArray samples, int volume)
+{
+    auto* s = reinterpret_cast<qint16*>(samples.data());
+    for (qsizetype i = 0; i < samples.size() / 2; ++i)
+        s[i] = qint16(s[i] * qBound(0, volume, 100) / 100);
+    return samples;
+}
+
 } // namespace
+
+LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
+{
+    Pcm chime;
+    if (!request.sound.isEmpty()) {
+        if (!QFileInfo(request.sound).isFile()) {
+            m_reports.missingFile(request.sound);
+        } else {
+            try {
+                chime = readSoundFile(request.sound);
+            } catch (const Exception& failure) {
+                m_reports.unreadableFile(request.sound, failure.message());
+            }
+        }
+    }
+    Pcm phrase;
+    if (!request.fala.ssml.isEmpty()) {
+        try {
+            phrase = m_synthesizer.synthesize(request.fala.ssml, request.fala.velocidade, &m_cancel);
+        } catch (const std::exception& failure) {
+            const QString reason = QString::fromUtf8(failure.what());
+            m_reports.report(QStringLiteral("voice ") + reason,
+                             QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2")
+                                 .arg(request.fala.texto, reason));
+        }
+    }
+
+    Prepared prepared;
+    prepared.texto = request.fala.texto;
+    prepared.chime = chime.seconds();
+    prepared.phrase = phrase.seconds();
+    // The chime plays at full loudness, the phrase at the screen's volume.
+    if (phrase.samples.isEmpty()) {
+        prepared.sound = chime;
+    } else {
+        prepared.sound.sampleRate = phrase.sampleRate;
+        if (!chime.samples.isEmpty())
+            prepared.sound.samples = monoAt(chime, phrase.sampleRate);
+        prepared.sound.samples += louder(phrase.samples, request.fala.volume);
+    }
+    return prepared;
+}
 
 void LinuxSpeech::playNext()
 {
     if (m_playing || m_ready.isEmpty())
         return;
     m_playing = true;
-    m_current = m_ready.dequeue();
-    rastro("anuncio", m_current.chime.seconds(), m_current.phrase.seconds(), m_current.texto);
-    if (m_current.chime.samples.isEmpty())
-        playPhrase();
-    else
-        m_output->play(m_current.chime, 100, [this] { playPhrase(); });
-}
-
-// The phrase follows the chime.
-void LinuxSpeech::playPhrase()
-{
-    if (m_current.phrase.samples.isEmpty()) {
+    const Prepared next = m_ready.dequeue();
+    rastro("anuncio", next.chime, next.phrase, next.texto);
+    if (next.sound.samples.isEmpty())
         finish();
-        return;
-    }
-    Q_EMIT started(m_current.phrase.seconds());
-    m_output->play(m_current.phrase, m_current.volume, [this] { finish(); });
+    else
+        m_output->play(next.sound, 100, [this] { finish(); });
 }
 
 void LinuxSpeech::finish()
 {
     rastro("anuncio-fim");
     m_playing = false;
-    m_current = Prepared();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_done;

@@ -1,8 +1,10 @@
 #pragma once
 // Spoken calls on Linux. A worker thread prepares each announcement in turn:
-// it reads the call sound's file and synthesises the phrase
-// (EspeakSynthesizer). The window thread then plays the two through the
-// audio output, one announcement after the other, never cutting one.
+// it reads the call sound's file, synthesises the phrase (EspeakSynthesizer)
+// and joins the two into one buffer. The window thread then plays the
+// buffers through the audio output, one after the other, never cutting one.
+// One buffer per call, not two: a sound server starts and ends a short sound
+// late, which would put seconds of silence between the chime and the phrase.
 
 #include "platform/EspeakSynthesizer.h"
 #include "platform/Platform.h"
@@ -34,25 +36,20 @@ public:
     // Ends the worker and what plays, and releases every waiter. At exit.
     void shutdown();
 
-Q_SIGNALS:
-    // A phrase's turn to be heard has come (tests).
-    void started(double seconds);
-
 private:
     struct Request {
         QString sound;
         Fala fala;
     };
     struct Prepared {
-        Pcm chime;
-        Pcm phrase;
-        int volume = 100;
+        Pcm sound; // the chime and the phrase, one after the other
+        double chime = 0;
+        double phrase = 0;
         QString texto;
     };
     void work();
     Prepared prepare(const Request& request);
     void playNext();
-    void playPhrase();
     void finish();
 
     EspeakSynthesizer m_synthesizer;
@@ -73,7 +70,6 @@ private:
     // Window thread.
     QQueue<Prepared> m_ready;
     bool m_playing = false;
-    Prepared m_current;
 };
 
 } // namespace platform::ui

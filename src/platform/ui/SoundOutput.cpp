@@ -65,10 +65,6 @@ QtAudioOutput::QtAudioOutput(SoundReports& reports, QObject* parent)
 {
     m_watchdog = new QTimer(this);
     m_watchdog->setSingleShot(true);
-    connect(m_watchdog, &QTimer::timeout, this, [this] {
-        m_reports.outputStuck();
-        finish();
-    });
 }
 
 QtAudioOutput::~QtAudioOutput()
@@ -98,18 +94,31 @@ void QtAudioOutput::play(const Pcm& pcm, int volume, std::function<void()> done)
     m_buffer->open(QIODevice::ReadOnly);
     m_sink = new QAudioSink(device, format, this);
     m_sink->setVolume(volume / 100.0);
+    // The output is filled in real time, one period after the other, and
+    // starts once its buffer is full: with the sound server's default of
+    // about two seconds, a call would start two seconds late and the end of
+    // it would still be in the buffer when the source runs dry.
+    m_sink->setBufferSize(format.bytesForDuration(BufferMs * 1000));
     QAudioSink* sink = m_sink;
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
         if (sink != m_sink)
             return;
-        if (state == QAudio::IdleState) {
-            finish();
+        if (state == QAudio::IdleState && m_buffer && m_buffer->atEnd()) {
+            // What the output still holds plays out before it stops.
+            m_watchdog->disconnect();
+            m_watchdog->start(BufferMs + 100);
+            connect(m_watchdog, &QTimer::timeout, this, &QtAudioOutput::finish);
         } else if (state == QAudio::StoppedState && sink->error() != QAudio::NoError) {
             m_reports.noOutput();
             finish();
         }
     });
-    m_watchdog->start(int(pcm.seconds() * 1000) + MarginMs);
+    m_watchdog->disconnect();
+    connect(m_watchdog, &QTimer::timeout, this, [this] {
+        m_reports.outputStuck();
+        finish();
+    });
+    m_watchdog->start(int(pcm.seconds() * 1000) + BufferMs + MarginMs);
     m_sink->start(m_buffer);
 }
 

@@ -59,6 +59,7 @@ public:
     void play(const Pcm& pcm, int volume, std::function<void()> done) override;
     void stop() override;
 
+    static constexpr int BufferMs = 400;  // what the output holds ahead of what is heard
     static constexpr int MarginMs = 2000; // past a buffer's length, the output counts as stuck
 
 private:
