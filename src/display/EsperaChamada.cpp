@@ -64,18 +64,14 @@ TicketRow EsperaChamada::proxima()
     return m_fila.takeFirst();
 }
 
-bool EsperaChamada::acrescentaNovas(const QList<TicketRow>& rows)
+void EsperaChamada::acrescentaNovas(const QList<TicketRow>& rows)
 {
-    int posicao = m_novasNaFila;
     for (const TicketRow& row : rows) {
         if (m_vistas.contains(chave(row)))
             continue;
         m_vistas.insert(chave(row));
-        m_fila.insert(posicao++, row);
+        m_fila.insert(m_novasNaFila++, row);
     }
-    const bool alguma = posicao > m_novasNaFila;
-    m_novasNaFila = posicao;
-    return alguma;
 }
 
 // Waits at most `ms` for the announcements asked for so far; the window's

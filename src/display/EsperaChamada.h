@@ -41,8 +41,8 @@ public:
 
 private:
     static QString chave(const TicketRow& row);
-    // Queues the rows not seen before, after the new ones already queued; true when any.
-    bool acrescentaNovas(const QList<TicketRow>& rows);
+    // Queues the rows not seen before, after the new ones already queued.
+    void acrescentaNovas(const QList<TicketRow>& rows);
     bool anuncioTerminou(int ms);
 
     CalledTicketSource& m_source;
