@@ -151,8 +151,9 @@ void TFrmPrincipal::FormShow()
         // Without a per-call time each call would be on the panel for an
         // instant: the waiting room would see none.
         m_tempoSenha->store(TempoSenhaPadraoMs);
-        std::fprintf(stderr, "parâmetros do cartório não lidos (%s); cada chamada fica %d s na tela\n", e.what(),
-                     TempoSenhaPadraoMs / 1000);
+        const QByteArray motivo = QString::fromUtf8(e.what()).simplified().toLocal8Bit();
+        std::fprintf(stderr, "parâmetros do cartório não lidos (%s); cada chamada fica %d s na tela\n",
+                     motivo.constData(), TempoSenhaPadraoMs / 1000);
         std::fflush(stderr);
         if (!falha)
             falha = std::current_exception();
