@@ -31,7 +31,10 @@ QByteArray nameOf(const QByteArray& path)
 
 // The name a path finally stands for: each link followed, a relative one
 // from its own folder, up to a name that is no link, whether a file of that
-// name exists or not. Empty when a link cannot be read or the chain is too long.
+// name exists or not. Only links of the caller or of root are followed: a
+// link planted by another member of a shared folder's group never steers a
+// save (or a removal) made with more rights. Empty when a link is not
+// followed or cannot be read, or the chain is too long.
 QByteArray finalName(QByteArray path)
 {
     for (int hops = 0; hops <= MaxLinks; ++hops) {
@@ -40,6 +43,8 @@ QByteArray finalName(QByteArray path)
             return errno == ENOENT ? path : QByteArray();
         if (!S_ISLNK(st.st_mode))
             return path;
+        if (st.st_uid != 0 && st.st_uid != ::geteuid())
+            return {};
         char buffer[PATH_MAX];
         const ssize_t n = ::readlink(path.constData(), buffer, sizeof buffer);
         if (n <= 0 || n == ssize_t(sizeof buffer))

@@ -184,8 +184,9 @@ struct Services {
 Services& services();
 
 // Replaces the file's contents whole or not at all. A path that is a link
-// (or a chain of them) is followed to the file it names, which is replaced
-// in its own folder; the link stays. The bytes go to a new file created there
+// (or a chain of them) of the caller or of root is followed to the file it
+// names, which is replaced in its own folder; the link stays. A link of
+// another user is refused. The bytes go to a new file created there
 // under a random name that nobody holds (never through a link or into an
 // existing file), with the old file's permission bits and, where allowed,
 // its owner and group; they are synced to the disk and only then renamed
@@ -198,7 +199,7 @@ bool replaceFileContents(const QString& path, const QByteArray& bytes);
 using TemporaryNames = std::function<QString(const QString& fileName)>;
 bool replaceFileContents(const QString& path, const QByteArray& bytes, const TemporaryNames& temporaryName);
 
-// Removes the file the path names, following links: a link stays, naming
+// Removes the file the path names, following links as above: a link stays, naming
 // nothing until the file is written again through it. True when the file is
 // gone, also when there was none.
 bool removeFile(const QString& path);

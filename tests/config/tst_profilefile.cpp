@@ -272,6 +272,23 @@ private Q_SLOTS:
             QFile::remove(m_dir.filePath(name));
     }
 
+    // A link that another user planted in a shared folder steers neither a
+    // save nor a removal made by root.
+    void linkOfAnotherUserIsNotFollowed()
+    {
+        if (geteuid() != 0)
+            QSKIP("giving a link to another user needs the superuser");
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(QStringLiteral("alheio"));
+        writeAll(victim, "alheio");
+        QVERIFY(QFile::link(victim, m_path));
+        QCOMPARE(::lchown(QFile::encodeName(m_path).constData(), 65534, 65534), 0);
+        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+            ProfileFile(m_path).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
+        QVERIFY(!platform::removeFile(m_path));
+        QCOMPARE(readAll(victim), QByteArray("alheio"));
+    }
+
     // A new file in the office's shared folder (setgid, group-writable) stays
     // writable by the group whatever the writer's umask; an existing file
     // keeps its permission bits.
