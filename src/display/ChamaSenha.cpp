@@ -105,7 +105,12 @@ bool ThChamaSenha::parar() const
 void ThChamaSenha::Execute()
 {
     DisplayLink& display = *m_setup.display;
-    EsperaChamada espera(*m_setup.source, display, m_setup.chamadaImediata, m_setup.intervaloReleitura);
+    EsperaChamada::Modo modo;
+    modo.imediata = m_setup.chamadaImediata;
+    modo.voz = m_setup.voz;
+    modo.intervalo = m_setup.intervaloReleitura;
+    modo.anuncioMaximo = m_setup.anuncioMaximo;
+    EsperaChamada espera(*m_setup.source, display, modo);
 
     m_quadro.novoInicio();
     while (!parar()) {
@@ -121,17 +126,13 @@ void ThChamaSenha::Execute()
             throw DisplayClosed();
 
         const QDate data = m_setup.dataDoDia();
-        QList<TicketRow> rows = m_setup.source->open(data);
-        espera.novaPassagem(rows, data);
-        while (!rows.isEmpty()) {
+        espera.novaPassagem(m_setup.source->open(data), data);
+        while (espera.temProxima()) {
             if (parar())
                 return;
-            mostraChamada(rows.takeFirst());
+            mostraChamada(espera.proxima());
             // A negative time would be an endless pause: it counts as none.
-            const int tempo = m_setup.tempoSenha->load();
-            // Tickets called during the wait come before the rest of the pass.
-            const QList<TicketRow> novas = espera.espera(qMax(0, tempo));
-            rows = novas + rows;
+            espera.espera(qMax(0, m_setup.tempoSenha->load()));
         }
     }
 }

@@ -32,6 +32,10 @@ struct WalkerSetup {
     // intervaloReleitura ms and a new one is shown next.
     bool chamadaImediata = false;
     int intervaloReleitura = 1000;
+    // Spoken calls: a call stays on the big panel until its announcement has
+    // ended, waiting anuncioMaximo ms for it at most.
+    bool voz = false;
+    int anuncioMaximo = 20000;
 };
 
 // The call sound of the installation.

@@ -1,10 +1,21 @@
 #include "display/EsperaChamada.h"
 
+#include "platform/Platform.h"
+
 #include <QElapsedTimer>
 
-EsperaChamada::EsperaChamada(CalledTicketSource& source, DisplayLink& display, bool imediata, int intervalo)
-    : m_source(source), m_display(display), m_imediata(imediata), m_intervalo(qMax(1, intervalo))
+namespace {
+
+// While a call waits for its announcement, the window's closing is looked at
+// this often.
+constexpr int PassoAnuncio = 200;
+
+} // namespace
+
+EsperaChamada::EsperaChamada(CalledTicketSource& source, DisplayLink& display, const Modo& modo)
+    : m_source(source), m_display(display), m_modo(modo)
 {
+    m_modo.intervalo = qMax(1, m_modo.intervalo);
 }
 
 // A ticket is its letter and number; the same ticket called again to another
@@ -16,36 +27,127 @@ QString EsperaChamada::chave(const TicketRow& row)
 
 void EsperaChamada::novaPassagem(const QList<TicketRow>& rows, const QDate& data)
 {
+    // A new day starts afresh.
+    if (data != m_data)
+        m_vistas.clear();
     m_data = data;
-    m_vistas.clear();
+    m_fila.clear();
+    m_novasNaFila = 0;
+    const bool adiante = m_modo.imediata && m_modo.voz && !m_primeira;
+    m_primeira = false;
+    if (!adiante) {
+        // The tickets of this pass are the ones it has seen: only a ticket
+        // called during a wait is new. With spoken calls the screen
+        // remembers what it has shown, across passes.
+        if (!m_modo.voz)
+            m_vistas.clear();
+        for (const TicketRow& row : rows)
+            m_vistas.insert(chave(row));
+        m_fila = rows;
+        return;
+    }
+    // The tickets new to the screen first, then the rest, each in the query's order.
+    QSet<QString> novas;
     for (const TicketRow& row : rows)
-        m_vistas.insert(chave(row));
+        if (!m_vistas.contains(chave(row)))
+            novas.insert(chave(row));
+    acrescentaNovas(rows);
+    for (const TicketRow& row : rows)
+        if (!novas.contains(chave(row)))
+            m_fila.append(row);
 }
 
-QList<TicketRow> EsperaChamada::espera(int ms)
+TicketRow EsperaChamada::proxima()
 {
-    if (!m_imediata || ms <= 0) {
+    if (m_novasNaFila > 0)
+        --m_novasNaFila;
+    return m_fila.takeFirst();
+}
+
+void EsperaChamada::acrescentaNovas(const QList<TicketRow>& rows)
+{
+    for (const TicketRow& row : rows) {
+        if (m_vistas.contains(chave(row)))
+            continue;
+        m_vistas.insert(chave(row));
+        m_fila.insert(m_novasNaFila++, row);
+    }
+}
+
+// Waits at most `ms` for the announcements asked for so far; the window's
+// closing ends the wait.
+bool EsperaChamada::anuncioTerminou(int ms)
+{
+    platform::Speech* speech = platform::services().speech;
+    if (!speech)
+        return true;
+    QElapsedTimer relogio;
+    relogio.start();
+    for (;;) {
+        const qint64 resta = ms - relogio.elapsed();
+        if (speech->waitForEnd(int(qBound(qint64(0), resta, qint64(PassoAnuncio)))))
+            return true;
+        if (m_display.isClosed())
+            throw DisplayClosed();
+        if (relogio.elapsed() >= ms)
+            return false;
+    }
+}
+
+void EsperaChamada::espera(int ms)
+{
+    const bool releitura = m_modo.imediata && (ms > 0 || m_modo.voz);
+    if (!releitura) {
         if (!m_display.sleepFor(ms))
             throw DisplayClosed();
-        return {};
+        if (m_modo.voz)
+            anuncioTerminou(qMax(0, m_modo.anuncioMaximo - qMax(0, ms)));
+        return;
     }
 
     QElapsedTimer relogio;
     relogio.start();
+    qint64 proximaLeitura = m_modo.intervalo;
+    bool lidaNoFim = false; // the tickets are read once more when the per-call time is over
+    bool anuncio = !m_modo.voz;
+    bool lidaAposAnuncio = false;
     for (;;) {
-        const qint64 resta = qMax<qint64>(0, ms - relogio.elapsed());
-        if (!m_display.sleepFor(int(qMin<qint64>(m_intervalo, resta))))
-            throw DisplayClosed();
-        // The source takes the connection's lock for the read; nothing here
-        // waits for the window thread meanwhile.
-        QList<TicketRow> novas;
-        for (const TicketRow& row : m_source.open(m_data)) {
-            if (!m_vistas.contains(chave(row))) {
-                m_vistas.insert(chave(row));
-                novas.append(row);
-            }
+        // A new call waits only for the announcement before it; any other
+        // call for the per-call time too.
+        const qint64 agora = relogio.elapsed();
+        if (!anuncio)
+            anuncio = anuncioTerminou(0) || agora >= m_modo.anuncioMaximo;
+        if (anuncio && (m_novasNaFila > 0 || agora >= ms)) {
+            // A call made while the announcement outlasted the per-call
+            // time still comes next.
+            if (m_novasNaFila > 0 || !m_modo.voz || lidaAposAnuncio)
+                return;
+            acrescentaNovas(m_source.open(m_data));
+            lidaAposAnuncio = true;
+            continue;
         }
-        if (!novas.isEmpty() || relogio.elapsed() >= ms)
-            return novas;
+
+        qint64 ate = proximaLeitura;
+        if (agora < ms)
+            ate = qMin<qint64>(ate, ms);
+        if (!anuncio)
+            ate = qMin<qint64>(ate, m_modo.anuncioMaximo);
+        const int passo = int(qMax<qint64>(0, ate - agora));
+        if (anuncio) {
+            if (!m_display.sleepFor(passo))
+                throw DisplayClosed();
+        } else {
+            anuncio = anuncioTerminou(passo);
+        }
+        const qint64 depois = relogio.elapsed();
+        const bool fim = depois >= ms && !lidaNoFim;
+        if (depois >= proximaLeitura || fim) {
+            lidaNoFim = lidaNoFim || fim;
+            lidaAposAnuncio = anuncio;
+            // The source takes the connection's lock for the read; nothing
+            // here waits for the window thread meanwhile.
+            acrescentaNovas(m_source.open(m_data));
+            proximaLeitura = relogio.elapsed() + m_modo.intervalo;
+        }
     }
 }

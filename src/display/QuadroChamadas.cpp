@@ -29,12 +29,15 @@ void QuadroChamadas::AtualizaTela(DisplayView& view)
 
     if (!Atual.Senha.isEmpty() && (view.repetirSom() || Atual.Senha != UltimaSenhaAnunciada)) {
         UltimaSenhaAnunciada = Atual.Senha;
-        platform::services().sound->playAsync(somDaChamada());
-        // The spoken call follows the chime; it never holds the display up.
+        // A spoken call is the chime and then the phrase, queued behind the
+        // announcement before it; the walker holds the call until it ends.
+        // Without voice the chime alone plays at once, replacing one still playing.
         const VozChamada voz = view.voz();
         if (voz.ativa && platform::services().speech)
-            platform::services().speech->speak(
-                {fraseDaChamada(Atual), ssmlDaChamada(Atual), voz.velocidade, voz.volume});
+            platform::services().speech->announce(
+                somDaChamada(), {fraseDaChamada(Atual), ssmlDaChamada(Atual), voz.velocidade, voz.volume});
+        else
+            platform::services().sound->playAsync(somDaChamada());
     }
 
     ScreenTexts texts;

@@ -3,18 +3,12 @@
 // speech daemon: the phrase is synthesised synchronously into a buffer of
 // 16-bit mono samples.
 
-#include <QByteArray>
+#include "platform/Pcm.h"
+
 #include <QString>
 #include <atomic>
 
 namespace platform {
-
-struct Pcm {
-    int sampleRate = 0;
-    QByteArray samples; // signed 16-bit, native byte order, one channel
-    double seconds() const
-    { return sampleRate > 0 ? samples.size() / 2.0 / sampleRate : 0.0; }
-};
 
 class EspeakSynthesizer {
 public:

@@ -60,7 +60,7 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
         return;
 
     const QString newsFile = newsFilePath(ProgramPaths::executablePath());
-    QFile::remove(newsFile);
+    platform::removeFile(newsFile);
     if (!QFileInfo::exists(updaterPath(serverDir))) {
         platform::services().boxes->show(
             QStringLiteral("A versão atual do sistema está desatualizada.\r"
@@ -74,7 +74,7 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
     encerrarSistema = true;
     platform::services().launcher->runDetached(
         updaterCommandLine(serverDir, ProgramPaths::executablePath(), caption), platform::Launcher::ShowMinimized);
-    QFile::remove(newsFile);
+    platform::removeFile(newsFile);
     ProfileFile(newsFile).writeString(QStringLiteral("Novidades"), QStringLiteral("Versao"), released);
     requestTermination();
 }

@@ -1,6 +1,7 @@
 #include "support/TestMain.h"
 
 #include "config/ui/FrmConfigMonitor.h"
+#include "display/ChamaSenha.h"
 #include "support/ApplicationEvents.h"
 #include "support/DbFixture.h"
 #include "support/Errors.h"
@@ -126,6 +127,7 @@ private Q_SLOTS:
         QTest::newRow("BtBtnGravar") << "BtBtnGravar" << QRect(280, 256, 75, 25) << "Gravar";
         QTest::newRow("BtBtnCancelar") << "BtBtnCancelar" << QRect(48, 256, 75, 25) << "Cancelar";
         QTest::newRow("ChkBxVoz") << "ChkBxVoz" << QRect(16, 4, 257, 17) << "Anunciar a senha por voz";
+        QTest::newRow("BtBtnTestarSom") << "BtBtnTestarSom" << QRect(136, 256, 132, 25) << "Testar som e voz";
     }
     void designGeometry()
     {
@@ -158,7 +160,13 @@ private Q_SLOTS:
             QVERIFY(!button->icon().isNull());
         }
         QCOMPARE(tabOrder(m_dialog.get()),
-                 (QStringList{"ChkBxSom", "ChkLstBxTipoAtendimento", "BtBtnGravar", "BtBtnCancelar", "ChkBxVoz"}));
+                 (QStringList{"ChkBxSom", "ChkLstBxTipoAtendimento", "BtBtnGravar", "BtBtnCancelar", "ChkBxVoz",
+                              "BtBtnTestarSom"}));
+        // The added button overlaps no control and fits its caption.
+        for (QWidget* other : m_dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            QVERIFY2(other == m_dialog->BtBtnTestarSom || !other->geometry().intersects(m_dialog->BtBtnTestarSom->geometry()),
+                     qPrintable(other->objectName()));
+        QVERIFY(m_dialog->BtBtnTestarSom->sizeHint().width() <= m_dialog->BtBtnTestarSom->width());
         QCOMPARE(TFrmConfigMonitor::SqlConsAtendTipo.split(QLatin1Char('\n')),
                  QStringList({"SELECT *", "FROM ATEND_TIPO", "", "ORDER BY CODATEND_TIPO"}));
     }
@@ -274,6 +282,47 @@ private Q_SLOTS:
         m_dialog->BtBtnGravar->click();
         QVERIFY(m_failures.isEmpty());
         QTEST(readAll(m_ini), "written");
+    }
+
+    // The test plays an example call as the dialog shows the settings, saved
+    // or not: chime and phrase when the voice is checked, the chime alone
+    // otherwise; the file is not touched.
+    void testButtonPlaysTheExample_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("vozMarcada");
+        QTest::addColumn<QString>("frase");
+        QTest::newRow("voice checked, not saved") << QByteArray("[MONITOR]\r\nTIPO_SENHA=N\r\n") << true
+                                                  << "Senha N 1. Mesa 1.";
+        QTest::newRow("voice saved, unchecked") << QByteArray("[MONITOR]\r\nTIPO_SENHA=N\r\nVOZ=S\r\n") << false
+                                                << "";
+    }
+    void testButtonPlaysTheExample()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, vozMarcada);
+        QFETCH(QString, frase);
+        if (!openOffice(QStringLiteral("1:Normal:F;2:Notas:N")))
+            return;
+        writeAll(m_ini, stored + "VOZ_VELOCIDADE=200\r\nVOZ_VOLUME=40\r\n");
+        m_dialog->show();
+        m_dialog->ChkBxVoz->setChecked(vozMarcada);
+        m_dialog->BtBtnTestarSom->click();
+        QVERIFY(m_failures.isEmpty());
+        const FakeSpeech& speech = m_platform->speech;
+        if (frase.isEmpty()) {
+            QVERIFY(speech.spoken.isEmpty());
+            QCOMPARE(m_platform->sound.played, QStringList{somDaChamada()});
+        } else {
+            QCOMPARE(speech.spoken.size(), 1);
+            QCOMPARE(speech.spoken[0].texto, frase);
+            QCOMPARE(speech.spoken[0].velocidade, 200);
+            QCOMPARE(speech.spoken[0].volume, 40);
+            QCOMPARE(speech.heard().value(0).sound, somDaChamada());
+            QVERIFY(m_platform->sound.played.isEmpty());
+        }
+        QCOMPARE(readAll(m_ini), stored + "VOZ_VELOCIDADE=200\r\nVOZ_VOLUME=40\r\n");
+        QVERIFY(m_dialog->isVisible());
     }
 
     void lettersFollowListOrderNotClickOrder()

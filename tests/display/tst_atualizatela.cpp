@@ -108,6 +108,11 @@ private Q_SLOTS:
         for (const QString& senha : spoken)
             expected.append(fraseDaChamada(call(senha, QStringLiteral("MESA 2"))));
         QCOMPARE(texts, expected);
+        // A spoken call carries its chime; only a silent one plays it alone.
+        for (const FakeSpeech::Heard& heard : m_platform->speech.heard())
+            QCOMPARE(heard.sound, somDaChamada());
+        if (voz)
+            QVERIFY(m_platform->sound.played.isEmpty());
     }
 
     void phrase_data()

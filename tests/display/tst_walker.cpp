@@ -57,6 +57,7 @@ public:
     }
     int outerWidth() const override { return 800; }
     bool repetirSom() const override { return false; }
+    VozChamada voz() const override { return fala; }
 
     void record(const QString& event)
     {
@@ -66,6 +67,7 @@ public:
     }
     QStringList events;
     bool wrongThread = false;
+    VozChamada fala;
     std::function<void(const ScreenTexts&)> onScreen;
 };
 
@@ -224,6 +226,95 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 10000));
         QCOMPARE(shown, (QStringList{"|", "A-1", "B-2", "|", "A-1", "N-3", "B-2", "|"}));
         QCOMPARE(m_source->opens.load(), 3); // one read per pass, the stopped third included
+    }
+
+    // Spoken calls: each call stays on the big panel until its announcement
+    // has ended, and the announcements are asked for in the order shown.
+    // With new calls at once, a ticket new to the screen comes as soon as the
+    // announcement before it ends ("prompt"), whether read with another new
+    // one during a wait or at the start of a pass; any other call also waits
+    // for the per-call time. Announcements last 400 ms here.
+    void spokenCallsWaitForTheAnnouncementBefore_data()
+    {
+        QTest::addColumn<bool>("imediata");
+        QTest::addColumn<int>("tempo");
+        QTest::addColumn<QList<TicketRow>>("before");
+        QTest::addColumn<QList<TicketRow>>("after");
+        QTest::addColumn<bool>("afterAtNextPass");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QList<bool>>("prompt");
+        const TicketRow a = row("A", 1, 1, 1, "MESA"), b = row("B", 2, 1, 2, "MESA");
+        const TicketRow n = row("N", 3, 0, 3, "MESA"), m = row("M", 4, 1, 4, "MESA");
+        QTest::newRow("per-call time shorter than the announcement")
+            << false << 50 << QList<TicketRow>{a, b} << QList<TicketRow>{a, b} << false
+            << QStringList{"A-1", "B-2"} << QList<bool>{true};
+        QTest::newRow("announcement shorter than the per-call time")
+            << false << 900 << QList<TicketRow>{a, b} << QList<TicketRow>{a, b} << false
+            << QStringList{"A-1", "B-2"} << QList<bool>{false};
+        QTest::newRow("two new calls in one read")
+            << true << 60000 << QList<TicketRow>{a} << QList<TicketRow>{n, a, m} << false
+            << QStringList{"A-1", "N-3", "M-4"} << QList<bool>{true, true};
+        QTest::newRow("two new calls at the start of a pass")
+            << true << 3000 << QList<TicketRow>{a} << QList<TicketRow>{a, n, m} << true
+            << QStringList{"A-1", "N-3", "M-4", "A-1"} << QList<bool>{false, true, false};
+    }
+    void spokenCallsWaitForTheAnnouncementBefore()
+    {
+        QFETCH(bool, imediata);
+        QFETCH(int, tempo);
+        QFETCH(QList<TicketRow>, before);
+        QFETCH(QList<TicketRow>, after);
+        QFETCH(bool, afterAtNextPass);
+        QFETCH(QStringList, shown);
+        QFETCH(QList<bool>, prompt);
+        FakeSpeech& speech = m_platform->speech;
+        speech.lastsMs = 400;
+        m_source->rows = before;
+        *m_tempo = tempo;
+        WalkerSetup s = setup(afterAtNextPass ? 300 : 10);
+        s.voz = true;
+        s.chamadaImediata = imediata;
+        s.intervaloReleitura = 20;
+        std::unique_ptr<ThChamaSenha> walker(new ThChamaSenha(s));
+        m_view->fala = {true, 150, 100};
+        QStringList seen;
+        QList<qint64> when;
+        m_view->onScreen = [&](const ScreenTexts& t) {
+            const bool blank = t.NumeroSenha.isEmpty();
+            if (!blank) {
+                seen.append(t.NumeroSenha);
+                when.append(speech.now());
+            }
+            if (seen.size() >= shown.size()) {
+                *m_parar = true;
+                *m_tempo = 0;
+            }
+            if (blank == afterAtNextPass && seen.size() == 1) {
+                std::lock_guard<std::mutex> lock(m_source->mutex);
+                m_source->rows = after;
+            }
+        };
+        walker->start();
+        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 20000));
+        QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
+        QCOMPARE(seen.mid(0, shown.size()), shown);
+        QVERIFY(m_platform->sound.played.isEmpty()); // the chime is part of each announcement
+
+        // One announcement per call shown, each with the call sound.
+        const QList<FakeSpeech::Heard> heard = speech.heard();
+        QCOMPARE(heard.size(), shown.size());
+        for (const FakeSpeech::Heard& h : heard)
+            QCOMPARE(h.sound, somDaChamada());
+        for (int i = 0; i + 1 < shown.size(); ++i) {
+            const qint64 gap = when[i + 1] - when[i];
+            const QString why = QStringLiteral("%1 to %2: %3 ms").arg(shown[i], shown[i + 1]).arg(gap);
+            // Nothing cuts an announcement: the next call waits for its end.
+            QVERIFY2(when[i + 1] >= heard[i].end, qPrintable(why));
+            if (prompt[i])
+                QVERIFY2(when[i + 1] < heard[i].end + 1000, qPrintable(why));
+            else
+                QVERIFY2(gap >= tempo, qPrintable(why));
+        }
     }
 
     void noRowsPollsWithBlankPanels()

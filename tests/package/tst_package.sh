@@ -46,7 +46,7 @@ echo "ok: built $(basename "$DEB")"
 # Name, version and architecture are in the file name cpack took from the fields.
 depends=$(dpkg-deb --field "$DEB" Depends)
 # From the linked libraries, and the ones the libraries cannot tell.
-for dep in libc6 libfbclient2 libqt6core6 libqt6widgets6 libqt6multimedia6 libespeak-ng1 espeak-ng-data adduser fonts-liberation2 systemd; do
+for dep in libc6 libfbclient2 libqt6core6 libqt6widgets6 libqt6multimedia6 libespeak-ng1 libsndfile1 espeak-ng-data adduser fonts-liberation2 systemd; do
   grep -Eq "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 

@@ -5,7 +5,12 @@
 #include "platform/ui/LinuxSpeech.h"
 #include "support/Errors.h"
 
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <atomic>
+#include <thread>
 #include <cmath>
 
 namespace {
@@ -30,6 +35,41 @@ platform::Fala fala(const QString& senha, const QString& mesa)
     // Silent, should the machine have a sound card.
     return {fraseDaChamada({senha, mesa, {}}), ssml(senha, mesa), 175, 0};
 }
+
+// Plays nothing: records each buffer and ends it after a short while, or
+// counts it as cut when a new one replaces it before.
+class RecordingOutput : public platform::ui::AudioOutput {
+public:
+    struct Played {
+        double seconds = 0;
+        int volume = 0;
+    };
+    void play(const platform::Pcm& pcm, int volume, std::function<void()> done) override
+    {
+        if (m_playing)
+            ++cut;
+        m_playing = true;
+        played.append({pcm.seconds(), volume});
+        const int id = played.size();
+        QTimer::singleShot(30, [this, id, done] {
+            if (!m_playing || id != played.size())
+                return;
+            m_playing = false;
+            done();
+        });
+    }
+    void stop() override
+    {
+        if (m_playing)
+            ++cut;
+        m_playing = false;
+    }
+    QList<Played> played;
+    int cut = 0;
+
+private:
+    bool m_playing = false;
+};
 
 } // namespace
 
@@ -64,22 +104,62 @@ private Q_SLOTS:
         QVERIFY(platform::EspeakSynthesizer().synthesize(ssml("F-7", "MESA 2"), 150).seconds() > 1.0);
     }
 
-    // A phrase that follows another before it is heard replaces it: only the
-    // newest call reaches the audio output.
-    void newPhraseReplacesOneNotYetHeard()
+    // Two calls announced back to back are heard whole and in order: the
+    // first one's chime, then its phrase, then the second's; nothing is cut,
+    // and a waiter is released once the last has been heard.
+    void announcementsPlayWholeInOrder()
     {
         QStringList reports;
-        platform::ui::LinuxSpeech speech(platform::EspeakSynthesizer(), nullptr,
-                                         [&](const QString& line) { reports.append(line); });
-        QSignalSpy started(&speech, &platform::ui::LinuxSpeech::started);
-        speech.speak(fala("F-7", "MESA 2"));
-        speech.speak(fala("P-1234", "GUICHÊ DE ATENDIMENTO 12"));
-        QVERIFY(started.wait(10000));
-        QTest::qWait(200);
-        QCOMPARE(started.size(), 1);
-        QVERIFY(started.first().first().toDouble() > 3.0);
-        for (const QString& line : reports)
-            QVERIFY2(!line.contains(QLatin1String("\"")), qPrintable(line)); // no synthesis failure
+        platform::ui::SoundReports sink([&](const QString& line) { reports.append(line); });
+        RecordingOutput output;
+        platform::ui::LinuxSpeech speech(platform::EspeakSynthesizer(), sink, &output);
+        const QString chime = writeChime(0.3);
+        platform::EspeakSynthesizer speech0;
+        speech.announce(chime, fala("F-7", "MESA 2"));
+        speech.announce(chime, fala("P-1234", "GUICHÊ DE ATENDIMENTO 12"));
+        std::atomic<bool> ended{false};
+        std::thread waiter([&] { ended = speech.waitForEnd(30000); });
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+        waiter.join();
+        // One buffer per call: its chime, then its phrase.
+        QCOMPARE(output.played.size(), 2);
+        QCOMPARE(output.cut, 0);
+        const double first = speech0.synthesize(ssml("F-7", "MESA 2"), 175).seconds() + 0.3;
+        const double second = speech0.synthesize(ssml("P-1234", "GUICHÊ DE ATENDIMENTO 12"), 175).seconds() + 0.3;
+        QVERIFY2(qAbs(output.played[0].seconds - first) < 0.01, qPrintable(QString::number(output.played[0].seconds)));
+        QVERIFY(qAbs(output.played[1].seconds - second) < 0.01);
+        QVERIFY(reports.isEmpty());
+    }
+
+    // A call sound that cannot play leaves the phrase alone, with one line
+    // per reason however many calls follow.
+    void unplayableChimeIsReportedOnce_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
+        QTest::addColumn<QString>("line");
+        QTest::newRow("missing") << QByteArray() << "som da chamada não encontrado: ";
+        QTest::newRow("unreadable") << QByteArray("not a sound") << "som da chamada ilegível: ";
+    }
+    void unplayableChimeIsReportedOnce()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("senha.wav"));
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        QStringList reports;
+        platform::ui::SoundReports sink([&](const QString& l) { reports.append(l); });
+        RecordingOutput output;
+        platform::ui::LinuxSpeech speech(platform::EspeakSynthesizer(), sink, &output);
+        speech.announce(path, fala("F-7", "MESA 2"));
+        speech.announce(path, fala("F-8", "MESA 2"));
+        QTRY_COMPARE_WITH_TIMEOUT(output.played.size(), 2, 30000);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports[0].startsWith(QStringLiteral("Monitor de Senhas: ") + line + path), qPrintable(reports[0]));
     }
 
     // Without voice data the call goes on with the chime alone: one line for
@@ -87,19 +167,62 @@ private Q_SLOTS:
     void failureIsReportedOnceAndNeverStops()
     {
         QStringList reports;
-        platform::ui::LinuxSpeech speech(platform::EspeakSynthesizer(QStringLiteral("xx-nenhuma")), nullptr,
-                                         [&](const QString& line) { reports.append(line); });
-        QSignalSpy started(&speech, &platform::ui::LinuxSpeech::started);
-        for (int i = 0; i < 3; ++i) {
-            speech.speak(fala(QStringLiteral("F-%1").arg(7 + i), "MESA 2"));
-            QTRY_COMPARE_WITH_TIMEOUT(reports.size(), 1, 10000);
-        }
+        platform::ui::SoundReports sink([&](const QString& line) { reports.append(line); });
+        RecordingOutput output;
+        platform::ui::LinuxSpeech speech(platform::EspeakSynthesizer(QStringLiteral("xx-nenhuma")), sink, &output);
+        const QString chime = writeChime(0.2);
+        for (int i = 0; i < 3; ++i)
+            speech.announce(chime, fala(QStringLiteral("F-%1").arg(7 + i), "MESA 2"));
+        QTRY_COMPARE_WITH_TIMEOUT(output.played.size(), 3, 10000);
         QTest::qWait(100);
+        QCOMPARE(output.played.size(), 3); // the chimes alone
+        QVERIFY(qAbs(output.played[0].seconds - 0.2) < 0.01);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports.first().contains(QLatin1String("Senha F 7. Mesa 2.")));
         QVERIFY(!reports.first().contains(QLatin1Char('\n')));
-        QCOMPARE(started.size(), 0);
     }
+
+    // A machine without an audio output says so once, and the announcement
+    // still ends, so that nothing waits for it.
+    void noAudioOutputIsReportedOnce()
+    {
+        if (!QMediaDevices::defaultAudioOutput().isNull())
+            QSKIP("this machine has an audio output");
+        QStringList reports;
+        platform::ui::SoundReports sink([&](const QString& line) { reports.append(line); });
+        platform::ui::LinuxSpeech speech(platform::EspeakSynthesizer(), sink);
+        const QString chime = writeChime(0.2);
+        speech.announce(chime, fala("F-7", "MESA 2"));
+        speech.announce(chime, fala("F-8", "MESA 2"));
+        std::atomic<bool> ended{false};
+        std::thread waiter([&] { ended = speech.waitForEnd(30000); });
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+        waiter.join();
+        QCOMPARE(reports, QStringList{QStringLiteral("Monitor de Senhas: nenhuma saída de som")});
+    }
+
+private:
+    // A 16-bit mono WAV file of a tone lasting `seconds`, kept for the test run.
+    QString writeChime(double seconds)
+    {
+        const int rate = 16000; // not the phrase's rate, as with the installed file
+        const int count = int(seconds * rate);
+        QByteArray data;
+        for (int i = 0; i < count; ++i) {
+            const qint16 v = qint16(8000 * std::sin(i * 2 * M_PI * 880 / rate));
+            data.append(reinterpret_cast<const char*>(&v), 2);
+        }
+        auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+        auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
+        const QByteArray wav = "RIFF" + le32(36 + data.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(1)
+            + le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(data.size()) + data;
+        const QString path = m_dir.filePath(QStringLiteral("chime%1.wav").arg(seconds));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(wav);
+        return path;
+    }
+    QTemporaryDir m_dir;
 };
 
 MONITOR_TEST_MAIN(TstSpeech)

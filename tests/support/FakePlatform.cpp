@@ -1,5 +1,8 @@
 #include "support/FakePlatform.h"
 
+#include <chrono>
+#include <thread>
+
 FakePlatform::FakePlatform() : m_saved(platform::services())
 {
     auto& s = platform::services();
@@ -23,4 +26,34 @@ FakePlatform::FakePlatform() : m_saved(platform::services())
 FakePlatform::~FakePlatform()
 {
     platform::services() = m_saved;
+}
+
+void FakeSpeech::announce(const QString& sound, const platform::Fala& fala)
+{
+    spoken.append(fala);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Heard heard;
+    heard.sound = sound;
+    heard.start = qMax(now(), m_heard.isEmpty() ? 0 : m_heard.last().end);
+    heard.end = heard.start + lastsMs;
+    m_heard.append(heard);
+}
+
+bool FakeSpeech::waitForEnd(int ms)
+{
+    qint64 end = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        end = m_heard.isEmpty() ? 0 : m_heard.last().end;
+    }
+    const qint64 wait = qMin<qint64>(qMax(0, ms), end - now());
+    if (wait > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+    return now() >= end;
+}
+
+QList<FakeSpeech::Heard> FakeSpeech::heard() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_heard;
 }

@@ -5,10 +5,13 @@
 #include "platform/LinuxServices.h"
 #include "platform/Platform.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QPoint>
 #include <QStringList>
+#include <atomic>
 #include <functional>
+#include <mutex>
 
 struct ShownBox {
     QString text;
@@ -60,10 +63,29 @@ public:
     QStringList played;
 };
 
+// Records the announcements and plays each for `lastsMs` of pretended
+// sound, one after the other, on a steady clock.
 class FakeSpeech : public platform::Speech {
 public:
-    void speak(const platform::Fala& fala) override { spoken.append(fala); }
-    QList<platform::Fala> spoken;
+    FakeSpeech() { m_clock.start(); }
+    void announce(const QString& sound, const platform::Fala& fala) override;
+    bool waitForEnd(int ms) override;
+
+    struct Heard {
+        QString sound;
+        qint64 start = 0; // ms on now()
+        qint64 end = 0;
+    };
+    qint64 now() const { return m_clock.elapsed(); }
+    QList<Heard> heard() const;
+
+    QList<platform::Fala> spoken; // window thread
+    std::atomic<int> lastsMs{0};
+
+private:
+    QElapsedTimer m_clock;
+    mutable std::mutex m_mutex;
+    QList<Heard> m_heard;
 };
 
 class FakeCursor : public platform::Cursor {

@@ -1,6 +1,8 @@
 #include "config/ui/FrmConfigMonitor.h"
 
 #include "config/MonitorSettings.h"
+#include "display/ChamaSenha.h"
+#include "display/FraseChamada.h"
 #include "data/FbClient.h"
 #include "platform/Platform.h"
 #include "support/ApplicationEvents.h"
@@ -119,13 +121,22 @@ TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
     BtBtnCancelar = novoBotao(this, QStringLiteral("BtBtnCancelar"), QStringLiteral("Cancelar"),
                               QStringLiteral(":/buttons/cancelar.png"), QRect(48, 256, 75, 25));
 
+    // Between the two buttons, in the strip the design leaves free.
+    BtBtnTestarSom = new QPushButton(QStringLiteral("Testar som e voz"), this);
+    BtBtnTestarSom->setObjectName(QStringLiteral("BtBtnTestarSom"));
+    BtBtnTestarSom->setGeometry(136, 256, 132, 25);
+    BtBtnTestarSom->setAutoDefault(false);
+    cabeNaLargura(BtBtnTestarSom);
+
     setTabOrder(ChkBxSom, ChkLstBxTipoAtendimento);
     setTabOrder(ChkLstBxTipoAtendimento, BtBtnGravar);
     setTabOrder(BtBtnGravar, BtBtnCancelar);
     setTabOrder(BtBtnCancelar, ChkBxVoz);
+    setTabOrder(ChkBxVoz, BtBtnTestarSom);
 
     connect(BtBtnGravar, &QPushButton::clicked, this, [this] { comTratamento([this] { BtBtnGravarClick(); }); });
     connect(BtBtnCancelar, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BtBtnTestarSom, &QPushButton::clicked, this, [this] { comTratamento([this] { BtBtnTestarSomClick(); }); });
 }
 
 TFrmConfigMonitor::~TFrmConfigMonitor() = default;
@@ -225,4 +236,28 @@ void TFrmConfigMonitor::BtBtnGravarClick()
     boxes->show(QStringLiteral("Configurações gravadas com sucesso.\r\nReinicie o sistema."), Titulo,
                 platform::BoxInformation);
     reject();
+}
+
+// The call of the first ticket type checked (or of any, when none is), as
+// the screen would announce it with the choices shown now, saved or not.
+void TFrmConfigMonitor::BtBtnTestarSomClick()
+{
+    QString sigla;
+    for (int i = 0; i < ChkLstBxTipoAtendimento->count() && sigla.isEmpty(); ++i) {
+        const QListWidgetItem* linha = ChkLstBxTipoAtendimento->item(i);
+        if (linha->checkState() == Qt::Checked)
+            sigla = linha->data(SiglaRole).toString();
+    }
+    if (sigla.isEmpty())
+        sigla = QStringLiteral("A");
+    const TChamadaSenha exemplo{sigla + QStringLiteral("-1"), QStringLiteral("MESA 1"), QString()};
+
+    const platform::Services& servicos = platform::services();
+    if (ChkBxVoz->isChecked() && servicos.speech) {
+        const TConfigMonitor gravada = MonitorSettings::carrega();
+        servicos.speech->announce(somDaChamada(), {fraseDaChamada(exemplo), ssmlDaChamada(exemplo),
+                                                   gravada.VozVelocidade, gravada.VozVolume});
+    } else {
+        servicos.sound->playAsync(somDaChamada());
+    }
 }

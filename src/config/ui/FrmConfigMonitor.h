@@ -35,6 +35,7 @@ public:
     QListWidget* ChkLstBxTipoAtendimento = nullptr;
     QPushButton* BtBtnGravar = nullptr;
     QPushButton* BtBtnCancelar = nullptr;
+    QPushButton* BtBtnTestarSom = nullptr; // plays an example call as the dialog is set
 
     // Every way out of the dialog yields Rejected, which the display window
     // takes as the sign to let its call walker run again.
@@ -46,6 +47,7 @@ protected:
 private:
     void FormShow();
     void BtBtnGravarClick();
+    void BtBtnTestarSomClick();
 
     std::shared_ptr<FbConnection> m_conexao;
 };

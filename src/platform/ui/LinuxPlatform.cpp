@@ -5,6 +5,7 @@
 #include "platform/LinuxWindowRegistry.h"
 #include "platform/ui/LinuxSpeech.h"
 #include "platform/ui/LinuxUiServices.h"
+#include "platform/ui/SoundOutput.h"
 #include "platform/ui/UnattendedBoxes.h"
 
 #include <QCoreApplication>
@@ -18,20 +19,14 @@ namespace {
 constexpr int PrimeiraDevolucaoMs = 10000;
 constexpr int DevolucaoMs = 10 * 60 * 1000;
 
-void devolveMemoria()
-{
-    trimHeap();
-    releaseFilePages();
-}
-
 void devolveMemoriaPeriodicamente()
 {
     auto* timer = new QTimer(QCoreApplication::instance());
     timer->setTimerType(Qt::VeryCoarseTimer);
     timer->setInterval(DevolucaoMs);
-    QObject::connect(timer, &QTimer::timeout, &devolveMemoria);
+    QObject::connect(timer, &QTimer::timeout, &trimHeap);
     QTimer::singleShot(PrimeiraDevolucaoMs, timer, [timer] {
-        devolveMemoria();
+        trimHeap();
         timer->start();
     });
 }
@@ -59,15 +54,18 @@ void installLinuxPlatform(int closeBoxesAfterMs, const BoxLog& log)
     static LinuxMessageBoxes boxes;
     static LinuxCursor cursor;
     static LinuxFatalExit fatal;
+    // Lines about sound that cannot play, shared by the call sound and the
+    // spoken calls, so that a reason common to both is told once.
+    static SoundReports soundReports;
     // Owns a sound object, which must go before the application object.
-    static LinuxSound* sound = new LinuxSound;
+    static LinuxSound* sound = new LinuxSound(soundReports);
     s.windows = &windows;
     s.boxes = &boxes;
     s.cursor = &cursor;
     s.fatal = &fatal;
     s.sound = sound;
     // Like the sound, kept to the end; its worker ends when the loop does.
-    static LinuxSpeech* speech = new LinuxSpeech(EspeakSynthesizer(), sound);
+    static LinuxSpeech* speech = new LinuxSpeech(EspeakSynthesizer(), soundReports);
     if (QCoreApplication::instance())
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, speech,
                          &LinuxSpeech::shutdown);

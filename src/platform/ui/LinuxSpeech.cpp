@@ -1,39 +1,20 @@
 #include "platform/ui/LinuxSpeech.h"
 
-#include "platform/ui/LinuxUiServices.h"
+#include "platform/SoundFile.h"
+#include "support/Errors.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
-#include <QMediaDevices>
-#include <QTimer>
-
+#include <QDateTime>
+#include <QFileInfo>
 #include <cstdio>
+#include <chrono>
 
 namespace platform::ui {
 
-namespace {
-
-constexpr int EsperaPasso = 30;     // ms between looks at the chime
-constexpr int EsperaMaxima = 10000; // ms the speech waits for the chime at most
-
-void paraStderr(const QString& line)
+LinuxSpeech::LinuxSpeech(EspeakSynthesizer synthesizer, SoundReports& reports, AudioOutput* output, QObject* parent)
+    : QObject(parent), m_synthesizer(std::move(synthesizer)), m_reports(reports), m_output(output)
 {
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
-}
-
-} // namespace
-
-LinuxSpeech::LinuxSpeech(EspeakSynthesizer synthesizer, LinuxSound* chime,
-                         std::function<void(const QString&)> report, QObject* parent)
-    : QObject(parent), m_synthesizer(std::move(synthesizer)), m_chime(chime),
-      m_report(report ? std::move(report) : paraStderr)
-{
-    m_espera = new QTimer(this);
-    m_espera->setInterval(EsperaPasso);
-    connect(m_espera, &QTimer::timeout, this, &LinuxSpeech::tocaQuandoLivre);
+    if (!m_output)
+        m_output = m_ownOutput = new QtAudioOutput(m_reports, this);
 }
 
 LinuxSpeech::~LinuxSpeech()
@@ -45,131 +26,181 @@ void LinuxSpeech::shutdown()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_fim = true;
-        m_pedido.reset();
+        m_stopping = true;
+        m_requests.clear();
     }
-    m_cancela = true;
+    m_cancel = true;
     m_wake.notify_all();
+    m_ended.notify_all();
     if (m_worker.joinable())
         m_worker.join();
-    para();
+    m_output->stop();
+    m_ready.clear();
+    m_playing = false;
 }
 
-void LinuxSpeech::speak(const Fala& fala)
+void LinuxSpeech::announce(const QString& sound, const Fala& fala)
 {
-    // A new call silences the phrase before it, whether it is still being
-    // synthesised, waiting for the chime or playing.
-    para();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_fim)
+        if (m_stopping)
             return;
-        // The worker starts with the first phrase: a screen without voice has none.
+        // The worker starts with the first call: a screen without voice has none.
         if (!m_worker.joinable())
-            m_worker = std::thread([this] { trabalha(); });
-        // Set under the lock, so that only a synthesis already under way sees it.
-        m_cancela = true;
-        m_pedido = Pedido{++m_geracao, fala};
+            m_worker = std::thread([this] { work(); });
+        m_requests.push_back({sound, fala});
+        ++m_asked;
     }
     m_wake.notify_all();
 }
 
-void LinuxSpeech::trabalha()
+bool LinuxSpeech::waitForEnd(int ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const quint64 target = m_asked;
+    return m_ended.wait_for(lock, std::chrono::milliseconds(qMax(0, ms)),
+                            [this, target] { return m_stopping || m_done >= target; });
+}
+
+// Prepares the announcements in their order, ahead of their playing.
+void LinuxSpeech::work()
 {
     for (;;) {
-        Pedido pedido;
+        Request request;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_fim || m_pedido.has_value(); });
-            if (m_fim)
+            m_wake.wait(lock, [this] { return m_stopping || !m_requests.empty(); });
+            if (m_stopping)
                 return;
-            pedido = *m_pedido;
-            m_pedido.reset();
-            m_cancela = false;
+            request = m_requests.front();
+            m_requests.pop_front();
         }
+        Prepared prepared;
         try {
-            const Pcm pcm = m_synthesizer.synthesize(pedido.fala.ssml, pedido.fala.velocidade, &m_cancela);
-            if (m_cancela)
-                continue;
-            const int volume = pedido.fala.volume;
-            QMetaObject::invokeMethod(this, [this, geracao = pedido.geracao, pcm, volume] {
-                sintetizado(geracao, pcm, volume);
-            }, Qt::QueuedConnection);
-        } catch (const std::exception& failure) {
-            const QString motivo = QString::fromUtf8(failure.what());
-            const QString line =
-                QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2").arg(pedido.fala.texto, motivo);
-            QMetaObject::invokeMethod(this, [this, motivo, line] { relata(motivo, line); }, Qt::QueuedConnection);
+            prepared = prepare(request);
         } catch (...) {
-            // Nothing may leave the worker; the call keeps its chime.
+            // Nothing may leave the worker; the announcement is then silent.
+        }
+        if (m_cancel)
+            return;
+        QMetaObject::invokeMethod(this, [this, prepared] {
+            m_ready.enqueue(prepared);
+            playNext();
+        }, Qt::QueuedConnection);
+    }
+}
+
+namespace {
+
+// The samples as one channel at `rate`, by linear interpolation: the call
+// sound's file may have any rate and channel count.
+QByteArray monoAt(const Pcm& pcm, int rate)
+{
+    const auto* in = reinterpret_cast<const qint16*>(pcm.samples.constData());
+    const qint64 frames = pcm.samples.size() / 2 / pcm.channels;
+    auto frame = [&](qint64 i) {
+        int sum = 0;
+        for (int c = 0; c < pcm.channels; ++c)
+            sum += in[i * pcm.channels + c];
+        return double(sum) / pcm.channels;
+    };
+    const qint64 count = frames * rate / pcm.sampleRate;
+    QByteArray result(count * 2, Qt::Uninitialized);
+    auto* out = reinterpret_cast<qint16*>(result.data());
+    for (qint64 j = 0; j < count; ++j) {
+        const double x = double(j) * pcm.sampleRate / rate;
+        const qint64 i = qint64(x);
+        const double next = i + 1 < frames ? frame(i + 1) : frame(i);
+        out[j] = qint16(qBound(-32768.0, frame(i) + (next - frame(i)) * (x - i), 32767.0));
+    }
+    return result;
+}
+
+// The benchmark of calls (bench/chamadas) matches these lines with the sound
+// it records.
+void rastro(const char* what, double chime = 0, double phrase = 0, const QString& texto = QString())
+{
+    static const bool ligado = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
+    if (ligado)
+        std::fprintf(stderr, "%s %lld %.3f %.3f %s\n", what, QDateTime::currentMSecsSinceEpoch(), chime, phrase,
+                     texto.toUtf8().constData());
+}
+
+QByteArray louder(QByteArray samples, int volume)
+{
+    auto* s = reinterpret_cast<qint16*>(samples.data());
+    for (qsizetype i = 0; i < samples.size() / 2; ++i)
+        s[i] = qint16(s[i] * qBound(0, volume, 100) / 100);
+    return samples;
+}
+
+} // namespace
+
+LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
+{
+    Pcm chime;
+    if (!request.sound.isEmpty()) {
+        if (!QFileInfo(request.sound).isFile()) {
+            m_reports.missingFile(request.sound);
+        } else {
+            try {
+                chime = readSoundFile(request.sound);
+            } catch (const Exception& failure) {
+                m_reports.unreadableFile(request.sound, failure.message());
+            }
         }
     }
-}
-
-void LinuxSpeech::relata(const QString& motivo, const QString& line)
-{
-    // The same failure at every call is told once.
-    if (motivo == m_ultimoRelato)
-        return;
-    m_ultimoRelato = motivo;
-    m_report(line);
-}
-
-void LinuxSpeech::sintetizado(quint64 geracao, const Pcm& pcm, int volume)
-{
-    if (geracao != m_geracao.load() || pcm.samples.isEmpty())
-        return;
-    m_pronto = pcm;
-    m_volume = volume;
-    m_esperas = 0;
-    m_espera->start();
-    tocaQuandoLivre();
-}
-
-// The phrase follows the chime: it starts once the call sound is over.
-void LinuxSpeech::tocaQuandoLivre()
-{
-    if (m_chime && m_chime->busy() && m_esperas++ * EsperaPasso < EsperaMaxima)
-        return;
-    m_espera->stop();
-    Q_EMIT started(m_pronto.seconds());
-
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) {
-        const QString motivo = QStringLiteral("nenhuma saída de som");
-        relata(motivo, QStringLiteral("Monitor de Senhas: chamada sem voz: ") + motivo);
-        return;
+    Pcm phrase;
+    if (!request.fala.ssml.isEmpty()) {
+        try {
+            phrase = m_synthesizer.synthesize(request.fala.ssml, request.fala.velocidade, &m_cancel);
+        } catch (const std::exception& failure) {
+            const QString reason = QString::fromUtf8(failure.what());
+            m_reports.report(QStringLiteral("voice ") + reason,
+                             QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2")
+                                 .arg(request.fala.texto, reason));
+        }
     }
-    QAudioFormat format;
-    format.setSampleRate(m_pronto.sampleRate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
 
-    m_buffer = new QBuffer(this);
-    m_buffer->setData(m_pronto.samples);
-    m_buffer->open(QIODevice::ReadOnly);
-    m_sink = new QAudioSink(device, format, this);
-    m_sink->setVolume(m_volume / 100.0);
-    QAudioSink* sink = m_sink;
-    connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
-        if (state == QAudio::IdleState && sink == m_sink)
-            para();
-    });
-    m_sink->start(m_buffer);
+    Prepared prepared;
+    prepared.texto = request.fala.texto;
+    prepared.chime = chime.seconds();
+    prepared.phrase = phrase.seconds();
+    // The chime plays at full loudness, the phrase at the screen's volume.
+    if (phrase.samples.isEmpty()) {
+        prepared.sound = chime;
+    } else {
+        prepared.sound.sampleRate = phrase.sampleRate;
+        if (!chime.samples.isEmpty())
+            prepared.sound.samples = monoAt(chime, phrase.sampleRate);
+        prepared.sound.samples += louder(phrase.samples, request.fala.volume);
+    }
+    return prepared;
 }
 
-void LinuxSpeech::para()
+void LinuxSpeech::playNext()
 {
-    m_espera->stop();
-    if (m_sink) {
-        m_sink->stop();
-        m_sink->deleteLater();
-        m_sink = nullptr;
+    if (m_playing || m_ready.isEmpty())
+        return;
+    m_playing = true;
+    const Prepared next = m_ready.dequeue();
+    rastro("anuncio", next.chime, next.phrase, next.texto);
+    if (next.sound.samples.isEmpty())
+        finish();
+    else
+        m_output->play(next.sound, 100, [this] { finish(); });
+}
+
+void LinuxSpeech::finish()
+{
+    rastro("anuncio-fim");
+    m_playing = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_done;
     }
-    if (m_buffer) {
-        m_buffer->deleteLater();
-        m_buffer = nullptr;
-    }
+    m_ended.notify_all();
+    playNext();
 }
 
 } // namespace platform::ui

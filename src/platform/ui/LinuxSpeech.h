@@ -1,78 +1,75 @@
 #pragma once
-// Spoken calls on Linux: a worker thread synthesises each phrase into a
-// buffer (EspeakSynthesizer) and the window thread plays it through Qt
-// Multimedia once the call sound has finished.
+// Spoken calls on Linux. A worker thread prepares each announcement in turn:
+// it reads the call sound's file, synthesises the phrase (EspeakSynthesizer)
+// and joins the two into one buffer. The window thread then plays the
+// buffers through the audio output, one after the other, never cutting one.
+// One buffer per call, not two: a sound server starts and ends a short sound
+// late, which would put seconds of silence between the chime and the phrase.
 
 #include "platform/EspeakSynthesizer.h"
 #include "platform/Platform.h"
+#include "platform/ui/SoundOutput.h"
 
-#include <QByteArray>
 #include <QObject>
-#include <QPointer>
+#include <QQueue>
 #include <atomic>
 #include <condition_variable>
-#include <functional>
+#include <deque>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 
-class QAudioSink;
-class QBuffer;
-class QTimer;
-
 namespace platform::ui {
-
-class LinuxSound;
 
 class LinuxSpeech : public QObject, public Speech {
     Q_OBJECT
 public:
-    // `chime` (may be null) is the call sound the speech waits for; `report`
-    // takes the one line of a failure (standard error by default).
-    explicit LinuxSpeech(EspeakSynthesizer synthesizer, LinuxSound* chime = nullptr,
-                         std::function<void(const QString&)> report = {}, QObject* parent = nullptr);
+    // `output` plays the samples (Qt Multimedia's default output when null);
+    // `reports` takes the lines about what cannot play.
+    LinuxSpeech(EspeakSynthesizer synthesizer, SoundReports& reports, AudioOutput* output = nullptr,
+                QObject* parent = nullptr);
     ~LinuxSpeech() override;
 
-    void speak(const Fala& fala) override;
+    void announce(const QString& sound, const Fala& fala) override;
+    bool waitForEnd(int ms) override;
 
-    // Ends the worker; a synthesis under way stops at once. Called at exit.
+    // Ends the worker and what plays, and releases every waiter. At exit.
     void shutdown();
 
-Q_SIGNALS:
-    // A phrase was synthesised and its turn to be heard has come (tests).
-    void started(double seconds);
-
 private:
-    struct Pedido {
-        quint64 geracao = 0;
+    struct Request {
+        QString sound;
         Fala fala;
     };
-    void trabalha();
-    void sintetizado(quint64 geracao, const Pcm& pcm, int volume);
-    void tocaQuandoLivre();
-    void para();
-    void relata(const QString& motivo, const QString& line);
+    struct Prepared {
+        Pcm sound; // the chime and the phrase, one after the other
+        double chime = 0;
+        double phrase = 0;
+        QString texto;
+    };
+    void work();
+    Prepared prepare(const Request& request);
+    void playNext();
+    void finish();
 
     EspeakSynthesizer m_synthesizer;
-    QPointer<LinuxSound> m_chime;
-    std::function<void(const QString&)> m_report;
-    QString m_ultimoRelato;
+    SoundReports& m_reports;
+    QtAudioOutput* m_ownOutput = nullptr;
+    AudioOutput* m_output = nullptr;
 
     std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::optional<Pedido> m_pedido;
-    bool m_fim = false;
-    std::atomic<bool> m_cancela{false};
-    std::atomic<quint64> m_geracao{0};
+    std::condition_variable m_wake;  // the worker: a request, or the end
+    std::condition_variable m_ended; // waiters: an announcement ended
+    std::deque<Request> m_requests;
+    quint64 m_asked = 0; // announcements queued so far
+    quint64 m_done = 0;  // announcements heard (or given up)
+    bool m_stopping = false;
+    std::atomic<bool> m_cancel{false};
     std::thread m_worker;
 
-    // Window thread: what waits for the chime and what plays.
-    QTimer* m_espera = nullptr;
-    int m_esperas = 0;
-    Pcm m_pronto;
-    int m_volume = 100;
-    QAudioSink* m_sink = nullptr;
-    QBuffer* m_buffer = nullptr;
+    // Window thread.
+    QQueue<Prepared> m_ready;
+    bool m_playing = false;
 };
 
 } // namespace platform::ui

@@ -1,10 +1,13 @@
 #include "platform/ui/LinuxUiServices.h"
 
+#include "platform/ui/SoundOutput.h"
 #include "platform/ui/UnattendedBoxes.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QMessageBox>
 #include <QSoundEffect>
 #include <QUrl>
@@ -68,42 +71,43 @@ void LinuxCursor::setPos(int x, int y)
     QCursor::setPos(x, y);
 }
 
+LinuxSound::LinuxSound(SoundReports& reports, QObject* parent)
+    : QObject(parent), m_reports(reports)
+{
+}
+
 void LinuxSound::ensureEffect()
 {
     if (m_effect)
         return;
     m_effect = new QSoundEffect(this);
     connect(m_effect, &QSoundEffect::statusChanged, this, [this] {
-        if (m_effect->status() == QSoundEffect::Error)
-            QApplication::beep();
+        if (m_effect->status() != QSoundEffect::Error)
+            return;
+        m_reports.unreadableFile(m_effect->source().toLocalFile(), QStringLiteral("formato não reconhecido"));
+        QApplication::beep();
     });
 }
 
 void LinuxSound::playAsync(const QString& path)
 {
     if (!QFileInfo(path).isFile()) {
+        m_reports.missingFile(path);
         QApplication::beep();
         return;
     }
+    if (QMediaDevices::defaultAudioOutput().isNull())
+        m_reports.noOutput();
     ensureEffect();
-    m_pedido.start();
     m_effect->stop();
     const QUrl source = QUrl::fromLocalFile(path);
-    if (m_effect->source() != source)
+    if (m_effect->source() != source) {
         m_effect->setSource(source);
-    else if (m_effect->status() == QSoundEffect::Error)
+    } else if (m_effect->status() == QSoundEffect::Error) {
+        m_reports.unreadableFile(path, QStringLiteral("formato não reconhecido"));
         QApplication::beep();
+    }
     m_effect->play();
-}
-
-bool LinuxSound::busy() const
-{
-    if (!m_effect || m_effect->status() == QSoundEffect::Error)
-        return false;
-    // A sound being loaded is not playing yet; a short grace covers the
-    // start of its playback.
-    const bool starting = m_pedido.isValid() && m_pedido.elapsed() < 300;
-    return m_effect->isPlaying() || m_effect->status() == QSoundEffect::Loading || starting;
 }
 
 void LinuxFatalExit::fatalAppExit(const QString& text, const QString& title)

@@ -4,7 +4,6 @@
 
 #include "platform/Platform.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -30,18 +29,20 @@ public:
     void setPos(int x, int y) override;
 };
 
-// Plays on the window thread; a new sound replaces one still playing.
+class SoundReports;
+
+// Plays on the window thread; a new sound replaces one still playing. A file
+// that cannot play gives the default beep and one line on standard error.
 class LinuxSound : public QObject, public Sound {
     Q_OBJECT
 public:
+    explicit LinuxSound(SoundReports& reports, QObject* parent = nullptr);
     void playAsync(const QString& path) override;
-    // The sound asked for last is still loading or playing.
-    bool busy() const;
 
 private:
     void ensureEffect();
+    SoundReports& m_reports;
     QSoundEffect* m_effect = nullptr;
-    QElapsedTimer m_pedido; // since the last play request
 };
 
 class LinuxFatalExit : public FatalExit {

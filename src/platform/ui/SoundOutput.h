@@ -1,0 +1,75 @@
+#pragma once
+// What the call sound and the spoken calls share: the lines about sound that
+// cannot play, and the audio output that plays a buffer of samples.
+
+#include "platform/Pcm.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <mutex>
+
+class QAudioSink;
+class QBuffer;
+class QTimer;
+
+namespace platform::ui {
+
+// One line on standard error (or to `sink`) for each reason a sound cannot
+// play, the first time it happens: the same failure at every call is told
+// once. Safe from any thread.
+class SoundReports {
+public:
+    explicit SoundReports(std::function<void(const QString&)> sink = {});
+
+    void missingFile(const QString& path);
+    void unreadableFile(const QString& path, const QString& reason);
+    void noOutput();
+    void outputStuck();
+    // `reason` is what makes two failures the same one.
+    void report(const QString& reason, const QString& line);
+
+private:
+    std::function<void(const QString&)> m_sink;
+    std::mutex m_mutex;
+    QSet<QString> m_told;
+};
+
+// Plays buffers one at a time, on the window thread.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+    // Starts playing `pcm`, replacing what plays. `done` runs once, later, on
+    // the window thread: when the buffer has been heard, or when it cannot
+    // play (reported), or at the latest its length plus a margin after the
+    // start, should the output be stuck.
+    virtual void play(const Pcm& pcm, int volume, std::function<void()> done) = 0;
+    // Stops what plays; its `done` does not run.
+    virtual void stop() = 0;
+};
+
+// The default audio output of Qt Multimedia.
+class QtAudioOutput : public QObject, public AudioOutput {
+    Q_OBJECT
+public:
+    explicit QtAudioOutput(SoundReports& reports, QObject* parent = nullptr);
+    ~QtAudioOutput() override;
+    void play(const Pcm& pcm, int volume, std::function<void()> done) override;
+    void stop() override;
+
+    static constexpr int BufferMs = 400;  // what the output holds ahead of what is heard
+    static constexpr int MarginMs = 2000; // past a buffer's length, the output counts as stuck
+
+private:
+    void finish();
+
+    SoundReports& m_reports;
+    QAudioSink* m_sink = nullptr;
+    QBuffer* m_buffer = nullptr;
+    QTimer* m_watchdog = nullptr;
+    std::function<void()> m_done;
+};
+
+} // namespace platform::ui
