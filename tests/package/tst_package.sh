@@ -151,13 +151,13 @@ check "lintian reports nothing at --info" test $lintian_rc -eq 0 -a ! -s "$WORK/
 
 # --- Maintainer and autostart scripts, on stand-in commands ------------------
 # The maintainer scripts run on a scratch root (DPKG_ROOT) that holds the
-# unpacked package. Stand-ins log their command lines: chown and chgrp (the
+# unpacked package. Stand-ins log their command lines: chown (the
 # group does not exist here), addgroup, dpkg-statoverride, logger and
 # systemctl (with the user setpriv made it run as); getent and id answer from
 # files the cases write.
 STUBS=$WORK/stubs
 mkdir "$STUBS"
-for cmd in addgroup chown chgrp logger; do
+for cmd in addgroup chown logger; do
   printf '#!/bin/sh\necho "%s $*" >>"$STUB_LOG"\n' "$cmd" >"$STUBS/$cmd"
 done
 cat >"$STUBS/setpriv" <<'END'
@@ -252,10 +252,10 @@ run_case "upgrade from the old layout drops the folder's override" 0 \
 rm "$STUB_DIR/override"
 cp -a "$WORK/root/." "$R/"
 run_case "configure restarts running displays and starts handed-over ones" 0 \
-  "chown root:root $R$OV|chown root:monitor-senha $R$DATA $R/etc/monitor-senha|chgrp monitor-senha $R$DATA/CARTORIO.ini|chgrp monitor-senha $R$DATA/NovidadesMonitorSenha.INI|chown root:monitor-senha $R/etc/monitor-senha/dbxconnections.ini|1000: $U daemon-reload|1000: $U --quiet is-active $UNITNAME|1000: $U --no-block restart $UNITNAME|1001: $U daemon-reload|1001: $U --quiet is-active $UNITNAME|1001: $U show-environment|1001: $U --no-block start $UNITNAME|1002: $U daemon-reload|1002: $U --quiet is-active $UNITNAME|1002: $U show-environment" \
+  "chown root:root $R$OV|chown root:monitor-senha $R$DATA $R/etc/monitor-senha|chown root:monitor-senha $R/etc/monitor-senha/dbxconnections.ini|1000: $U daemon-reload|1000: $U --quiet is-active $UNITNAME|1000: $U --no-block restart $UNITNAME|1001: $U daemon-reload|1001: $U --quiet is-active $UNITNAME|1001: $U show-environment|1001: $U --no-block start $UNITNAME|1002: $U daemon-reload|1002: $U --quiet is-active $UNITNAME|1002: $U show-environment" \
   env DPKG_ROOT="$R" sh "$CTL/postinst" configure 1.0.0.0
 for row in "$OV 755" "$DATA 2775" "/etc/monitor-senha 750" "/etc/monitor-senha/dbxconnections.ini 640" \
-  "$DATA/CARTORIO.ini 664" "$DATA/pasta-antiga 700"; do
+  "/var/backups/monitor-senha 700"; do
   read -r path want <<<"$row"
   check "mode of $path is $want" test "$(stat -c %a "$R$path")" = "$want"
 done
@@ -266,7 +266,7 @@ for name in CARTORIO.ini NovidadesMonitorSenha.INI dbxconnections.ini; do
   target=$(readlink "$R$OV/$name")
   check "$name moved to $target, behind the link" grep -qx "$name of the office" "$R$target"
 done
-check "the planted file is set aside" test -f "$R$DATA/pasta-antiga/libplanted.so"
+check "the planted file is set aside" test -f "$R/var/backups/monitor-senha/libplanted.so"
 
 # A manager that refuses: the install goes on and says so; the removal stops,
 # as the display would otherwise go on starting a program that is gone.
