@@ -11,8 +11,9 @@
 #include <functional>
 #include <mutex>
 
+class QAudioFormat;
 class QAudioSink;
-class QBuffer;
+class QIODevice;
 class QTimer;
 
 namespace platform::ui {
@@ -41,7 +42,7 @@ private:
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
-    // Starts playing `pcm`, replacing what plays. `done` runs once, later, on
+    // Plays `pcm` next, after the buffer before it. `done` runs once, later, on
     // the window thread: when the buffer has been heard, or when it cannot
     // play (reported), or at the latest its length plus a margin after the
     // start, should the output be stuck.
@@ -50,7 +51,10 @@ public:
     virtual void stop() = 0;
 };
 
-// The default audio output of Qt Multimedia.
+// The default audio output of Qt Multimedia. The stream stays open between
+// buffers of the same format: a sound server starts a new stream late (up to
+// two seconds when the one before has just closed), while samples written to
+// an open, idle stream play at once.
 class QtAudioOutput : public QObject, public AudioOutput {
     Q_OBJECT
 public:
@@ -59,15 +63,22 @@ public:
     void play(const Pcm& pcm, int volume, std::function<void()> done) override;
     void stop() override;
 
-    static constexpr int BufferMs = 400;  // what the output holds ahead of what is heard
+    static constexpr int BufferMs = 400;  // what the stream holds ahead of what is heard
+    static constexpr int FeedMs = 20;     // how often the stream is topped up
     static constexpr int MarginMs = 2000; // past a buffer's length, the output counts as stuck
 
 private:
+    bool open(const QAudioFormat& format);
+    void close();
+    void feed();
     void finish();
 
     SoundReports& m_reports;
     QAudioSink* m_sink = nullptr;
-    QBuffer* m_buffer = nullptr;
+    QIODevice* m_stream = nullptr; // where the samples are written
+    QByteArray m_samples;          // the buffer playing
+    qsizetype m_written = 0;       // how much of it the stream has taken
+    QTimer* m_feed = nullptr;
     QTimer* m_watchdog = nullptr;
     std::function<void()> m_done;
 };
