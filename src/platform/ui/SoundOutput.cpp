@@ -65,6 +65,10 @@ QtAudioOutput::QtAudioOutput(SoundReports& reports, QObject* parent)
     m_feed = new QTimer(this);
     m_feed->setInterval(FeedMs);
     connect(m_feed, &QTimer::timeout, this, &QtAudioOutput::feed);
+    m_tail = new QTimer(this);
+    m_tail->setSingleShot(true);
+    m_tail->setInterval(BufferMs);
+    connect(m_tail, &QTimer::timeout, this, &QtAudioOutput::finish);
     m_watchdog = new QTimer(this);
     m_watchdog->setSingleShot(true);
     connect(m_watchdog, &QTimer::timeout, this, [this] {
@@ -82,7 +86,7 @@ QtAudioOutput::~QtAudioOutput()
 
 void QtAudioOutput::play(const Pcm& pcm, int volume, std::function<void()> done)
 {
-    m_feed->stop();
+    m_tail->stop();
     m_watchdog->stop();
     m_samples.clear();
     m_written = 0;
@@ -99,7 +103,6 @@ void QtAudioOutput::play(const Pcm& pcm, int volume, std::function<void()> done)
     m_sink->setVolume(volume / 100.0);
     m_samples = pcm.samples;
     m_watchdog->start(int(pcm.seconds() * 1000) + BufferMs + MarginMs);
-    m_feed->start();
     feed();
 }
 
@@ -124,14 +127,12 @@ bool QtAudioOutput::open(const QAudioFormat& format)
         close();
         return false;
     }
+    m_feed->start();
     QAudioSink* sink = m_sink;
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
         if (sink != m_sink)
             return;
-        if (state == QAudio::IdleState) {
-            // The stream ran dry: said at once, where the room left is only polled.
-            feed();
-        } else if (state == QAudio::StoppedState && sink->error() != QAudio::NoError) {
+        if (state == QAudio::StoppedState && sink->error() != QAudio::NoError) {
             // The server went away: the next buffer opens a new stream.
             close();
             if (m_done) {
@@ -145,6 +146,7 @@ bool QtAudioOutput::open(const QAudioFormat& format)
 
 void QtAudioOutput::close()
 {
+    m_feed->stop();
     m_stream = nullptr;
     if (m_sink) {
         QAudioSink* sink = m_sink;
@@ -155,30 +157,33 @@ void QtAudioOutput::close()
     }
 }
 
-// Writes what the stream has room for; once it has taken the whole buffer
-// and played it out, the buffer has been heard.
+// Keeps the stream full: with the buffer playing while there is one, else
+// with silence. A stream left to run dry loses the start of the next samples
+// written to it at the server, and a stream opened afresh starts late.
 void QtAudioOutput::feed()
 {
-    if (!m_sink || !m_stream || !m_done)
+    if (!m_sink || !m_stream)
         return;
-    if (m_written < m_samples.size()) {
-        const qint64 room = qMin<qint64>(m_sink->bytesFree(), m_samples.size() - m_written);
-        if (room > 0) {
-            const qint64 n = m_stream->write(m_samples.constData() + m_written, room);
-            if (n > 0)
-                m_written += n;
+    qint64 room = m_sink->bytesFree();
+    if (m_written < m_samples.size() && room > 0) {
+        const qint64 n =
+            m_stream->write(m_samples.constData() + m_written, qMin<qint64>(room, m_samples.size() - m_written));
+        if (n > 0) {
+            m_written += n;
+            room -= n;
         }
-        return;
+        // The last samples are heard once what the stream holds before them
+        // and the server's own latency (together under one buffer) have played.
+        if (m_written == m_samples.size())
+            m_tail->start();
     }
-    // The server takes samples as they play, so the stream empties when the
-    // last of them is heard (the recorded output shows them ending together).
-    if (m_sink->state() == QAudio::IdleState || m_sink->bytesFree() >= m_sink->bufferSize())
-        finish();
+    if (m_written == m_samples.size() && room > 0)
+        m_stream->write(QByteArray(room, 0));
 }
 
 void QtAudioOutput::stop()
 {
-    m_feed->stop();
+    m_tail->stop();
     m_watchdog->stop();
     m_done = nullptr;
     m_samples.clear();
@@ -189,7 +194,7 @@ void QtAudioOutput::stop()
 
 void QtAudioOutput::finish()
 {
-    m_feed->stop();
+    m_tail->stop();
     m_watchdog->stop();
     m_samples.clear();
     m_written = 0;

@@ -51,10 +51,10 @@ public:
     virtual void stop() = 0;
 };
 
-// The default audio output of Qt Multimedia. The stream stays open between
-// buffers of the same format: a sound server starts a new stream late (up to
-// two seconds when the one before has just closed), while samples written to
-// an open, idle stream play at once.
+// The default audio output of Qt Multimedia. The stream stays open, fed with
+// silence between buffers of the same format: a sound server starts a new
+// stream late (up to two seconds when the one before has just closed), while
+// samples written to an open stream play within its buffer.
 class QtAudioOutput : public QObject, public AudioOutput {
     Q_OBJECT
 public:
@@ -79,6 +79,7 @@ private:
     QByteArray m_samples;          // the buffer playing
     qsizetype m_written = 0;       // how much of it the stream has taken
     QTimer* m_feed = nullptr;
+    QTimer* m_tail = nullptr;
     QTimer* m_watchdog = nullptr;
     std::function<void()> m_done;
 };
