@@ -1,0 +1,46 @@
+#include "update/KioskUpdate.h"
+
+#include "platform/Platform.h"
+#include "support/Kiosk.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+namespace KioskUpdate {
+
+bool updaterRunning(const QString& updater)
+{
+    for (const platform::ProcessInfo& process : platform::services().processes->list()) {
+        // An interpreter runs a script as its first argument after its own name.
+        if (process.executable == updater || process.arguments.mid(0, 2).contains(updater))
+            return true;
+    }
+    return false;
+}
+
+QString noticeRecordPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
+        + QStringLiteral("/monitor-senha-atualizacao");
+}
+
+bool tellOncePerDay(const QString& text, const QDate& today, const QString& recordPath)
+{
+    const QByteArray record = today.toString(Qt::ISODate).toUtf8() + ' ' + text.toUtf8();
+    QFile previous(recordPath);
+    if (previous.open(QIODevice::ReadOnly) && previous.readAll() == record)
+        return false;
+    kiosk::log(QStringLiteral("VARLO"), text);
+    // Not kept (no runtime folder): the next start writes the line again.
+    platform::replaceFileContents(recordPath, record);
+    return true;
+}
+
+QString cannotInstallText(const QString& released, const QString& build, const QString& updater)
+{
+    return QStringLiteral("Versão %1 liberada; esta é a %2. O programa de atualização (%3) não pode ser executado "
+                          "nesta máquina: a tela continua com a versão atual.")
+        .arg(released, build, updater);
+}
+
+} // namespace KioskUpdate
