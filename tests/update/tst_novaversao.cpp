@@ -221,8 +221,9 @@ private Q_SLOTS:
         const QString text = KioskUpdate::cannotInstallText("2.0.0.0", "1.0.0.1", "/srv/AtualizaVarlo.exe");
         const QString other = KioskUpdate::cannotInstallText("2.0.0.1", "1.0.0.1", "/srv/AtualizaVarlo.exe");
         QStringList told;
-        for (const auto& [t, d] : {std::pair{text, day}, {text, day}, {text, day.addDays(1)}, {other, day.addDays(1)},
-                                   {other, day.addDays(1)}})
+        const QList<std::pair<QString, QDate>> starts{
+            {text, day}, {text, day}, {text, day.addDays(1)}, {other, day.addDays(1)}, {other, day.addDays(1)}};
+        for (const auto& [t, d] : starts)
             told << (KioskUpdate::tellOncePerDay(t, d, record) ? "told" : "-");
         QCOMPARE(told, (QStringList{"told", "-", "told", "told", "-"}));
     }
