@@ -6,6 +6,7 @@
 #include "data/Parametros.h"
 #include "platform/Platform.h"
 #include "support/FinalizaProcesso.h"
+#include "support/Kiosk.h"
 #include "support/LimiteInatividade.h"
 #include "support/LocalClock.h"
 #include "support/ManipulaExcecoes.h"
@@ -28,6 +29,13 @@ const char* const kFormatoDataInvalido =
     "Caso a janela de configuração não apareça na sua tela, acesse o Painel de Controle\r"
     "do Windows e clique em Opções Regionais e de idioma e configure a data conforme\r"
     "as instruções acima.";
+
+// At start a slow answer to the clock query is given up without losing the
+// connection: a server that takes the cancel within this time keeps it.
+constexpr FbConnection::Milliseconds kStartClockCancelGrace{10000};
+
+// A difference to the server's clock above this is worth a line in the journal.
+constexpr qint64 kDifferenceToReportSecs = 5;
 
 // Dates must come out as dd/mm/yyyy: ten characters, no dashes.
 bool formatoDataValido()
@@ -62,20 +70,23 @@ void TFDMCadastro::DataModuleCreate()
         return;
     }
 
+    bool conectou = false;
     try {
         splashServidor(QStringLiteral("Iniciando sistema..."));
         TransacaoGlobal.TransactionID = 1;
         UltimaAtividade = LocalClock::now();
         AbreConexao();
+        conectou = true;
         splashExecutando(QStringLiteral("Conexão ao Banco VARLO concluída..."));
         splashPicture(SplashStatus::Conectando, 1);
         splashServidor(QStringLiteral("Carregando configurações..."));
         InfoConexaoAtual->ConectadoCadastro = true;
-        SincronizaDataHora();
+        SincronizaDataHora(kStartClockCancelGrace);
         splashPicture(SplashStatus::Configuracao, 3);
     } catch (const std::exception& e) {
-        // Once connected, a later failure (clock, splash) does not stop the start.
-        if (SQLConnectionVARLO->isOpen())
+        // Once connected, a later failure (clock, splash) does not stop the
+        // start, even when it cost the link: the next use connects anew.
+        if (conectou)
             return;
         const auto* ours = dynamic_cast<const Exception*>(&e);
         const QString message = ours ? ours->message() : QString::fromLocal8Bit(e.what());
@@ -195,15 +206,24 @@ void TFDMCadastro::TmrVarloTimer()
     // The inactivity limit holds even when the date step fails; the failure
     // then leaves the interval as it was.
     std::exception_ptr falha;
+    // Before a connection was made (start-up failed and its message box is
+    // still open) there is no server to ask, and no error to pile up.
+    const bool conectado = InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro;
     if (LocalClock::today() != DataDoDia.get()) {
         try {
-            // Before a connection was made (start-up failed and its message box
-            // is still open) there is no server to ask, and no error to pile up.
-            if (InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro)
+            if (conectado)
                 SincronizaDataHora();
             DataDoDia.set(LocalClock::today());
         } catch (const std::exception&) {
             falha = std::current_exception();
+        }
+    } else if (conectado && !m_relogioMedido) {
+        // The start gave the clock query up: the server's date is still
+        // unknown. Asked again quietly until it answers.
+        try {
+            SincronizaDataHora();
+            DataDoDia.set(LocalClock::today());
+        } catch (const std::exception&) {
         }
     }
     VerificaTempoInativo();
@@ -212,18 +232,55 @@ void TFDMCadastro::TmrVarloTimer()
     TmrVarlo.setInterval(60000);
 }
 
-void TFDMCadastro::SincronizaDataHora()
+void TFDMCadastro::SincronizaDataHora(FbConnection::Milliseconds cancelGrace)
 {
     QDateTime servidor;
-    SQLConnectionVARLO->bounded([&] {
-        FbQuery query(*SQLConnectionVARLO);
-        query.open(QStringLiteral("SELECT CURRENT_TIMESTAMP AS DATA_HORA FROM RDB$DATABASE"));
-        servidor = query.fieldByName(QStringLiteral("DATA_HORA")).asDateTime();
-    });
+    QDateTime pc;
+    SQLConnectionVARLO->bounded(
+        [&] {
+            FbQuery query(*SQLConnectionVARLO);
+            query.open(QStringLiteral("SELECT CURRENT_TIMESTAMP AS DATA_HORA FROM RDB$DATABASE"));
+            pc = LocalClock::pcNow();
+            servidor = query.fieldByName(QStringLiteral("DATA_HORA")).asDateTime();
+        },
+        FbConnection::LockWait, FbConnection::AnswerWait, cancelGrace);
     const QTime hora = servidor.time();
     const QDateTime local(servidor.date(), QTime(hora.hour(), hora.minute(), hora.second()), Qt::LocalTime);
-    // A refusal (no privilege) changes nothing and is not reported.
-    platform::services().clock->setLocalTime(local);
+
+    const QDateTime antes = LocalClock::now();
+    if (platform::services().clock->setLocalTime(local)) {
+        LocalClock::setServerOffsetSecs(0);
+    } else {
+        // The PC's clock stays as it is (the packaged service may not set
+        // it); the program reads the server's time through the difference.
+        const QDateTime servidorLocal(servidor.date(), hora, Qt::LocalTime);
+        const qint64 diferenca = qRound64(double(pc.msecsTo(servidorLocal)) / 1000.0);
+        LocalClock::setServerOffsetSecs(diferenca);
+        informaDiferenca(diferenca);
+    }
+    m_relogioMedido = true;
+    // A jump of the program's clock is no time of inactivity.
+    const qint64 salto = antes.secsTo(LocalClock::now());
+    if (UltimaAtividade.isValid() && qAbs(salto) > 1)
+        UltimaAtividade = UltimaAtividade.addSecs(salto);
+}
+
+// One line in the journal while the difference is large, again only when it
+// has changed by more than a few seconds since the last line.
+void TFDMCadastro::informaDiferenca(qint64 diferenca)
+{
+    if (qAbs(diferenca) <= kDifferenceToReportSecs) {
+        m_diferencaInformada.reset();
+        return;
+    }
+    if (m_diferencaInformada && qAbs(*m_diferencaInformada - diferenca) <= kDifferenceToReportSecs)
+        return;
+    m_diferencaInformada = diferenca;
+    kiosk::log(QStringLiteral("VARLO"),
+               QStringLiteral("O relógio deste computador não pôde ser acertado pelo servidor e está %1 s %2 "
+                              "dele; o programa usa a data e a hora do servidor.")
+                   .arg(qAbs(diferenca))
+                   .arg(diferenca > 0 ? QStringLiteral("atrás") : QStringLiteral("à frente")));
 }
 
 void TFDMCadastro::VerificaTempoInativo()

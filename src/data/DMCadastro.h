@@ -5,6 +5,7 @@
 // the housekeeping timer.
 
 #include "data/DMConnectionUser.h"
+#include "data/FbClient.h"
 #include "data/InfoConexao.h"
 
 #include <QDate>
@@ -15,8 +16,8 @@
 #include <QTimer>
 #include <atomic>
 #include <memory>
+#include <optional>
 
-class FbConnection;
 
 // The date of the tickets shown; read by the call walker without a lock.
 class ReferenceDate {
@@ -75,7 +76,9 @@ public:
 
     // The timer's work; errors propagate (the timer hands them to ManipulaExcecoes).
     void TmrVarloTimer();
-    void SincronizaDataHora();
+    // Sets the PC's clock from the server's, or, where that is refused,
+    // moves the program's clock (LocalClock) by the difference.
+    void SincronizaDataHora(FbConnection::Milliseconds cancelGrace = FbConnection::CancelGrace);
     void VerificaTempoInativo();
 
 private:
@@ -84,7 +87,10 @@ private:
     void SQLConnectionVARLOBeforeConnect();
     void aoDispararTmrVarlo();
     void mostraFalhaDoTimer(const std::exception& e);
+    void informaDiferenca(qint64 diferenca);
 
     std::unique_ptr<TInfoConexao> m_infoConexao;
     QSet<QString> m_falhasAbertas; // texts of the timer's failure boxes still open
+    bool m_relogioMedido = false; // a clock synchronisation has succeeded
+    std::optional<qint64> m_diferencaInformada; // the difference to the server last written to the journal, s
 };

@@ -117,6 +117,8 @@ public:
         m_thread.join();
     }
     bool fired() const { return m_fired; }
+    // The link was dropped: the cancel did not free the caller in time.
+    bool aborted() const { return m_aborted; }
 
 private:
     void watch(FbConnection& connection, FbConnection::Milliseconds limit, FbConnection::Milliseconds grace)
@@ -130,6 +132,7 @@ private:
             if (m_wake.wait_for(lock, grace, [this] { return m_done; }))
                 return;
         }
+        m_aborted = true;
         connection.cancel(FbConnection::Cancel::Abort);
     }
 
@@ -137,6 +140,7 @@ private:
     std::condition_variable m_wake;
     bool m_done = false;
     std::atomic<bool> m_fired{false};
+    std::atomic<bool> m_aborted{false};
     std::thread m_thread;
 };
 
@@ -314,22 +318,25 @@ bool FbConnection::isOpen() const
     return m_db != 0;
 }
 
-void FbConnection::bounded(const std::function<void()>& work, Milliseconds lockWait, Milliseconds answerWait)
+void FbConnection::bounded(const std::function<void()>& work, Milliseconds lockWait, Milliseconds answerWait,
+                           Milliseconds cancelGrace)
 {
     Guard guard(*this, lockWait);
+    bool linkDropped = false;
     {
-        AnswerWatch watch(*this, answerWait, 1s);
+        AnswerWatch watch(*this, answerWait, cancelGrace);
         try {
             work();
             return;
         } catch (...) {
             if (!watch.fired())
                 throw;
+            linkDropped = watch.aborted();
         }
     }
-    // A link the server did not answer on is not used again: the next use
-    // connects anew.
-    {
+    // A server that took the cancel keeps the link. One that did not answer
+    // is not used again: the next use connects anew.
+    if (linkDropped) {
         AnswerWatch watch(*this, 400ms, 0ms);
         closeLocked();
     }

@@ -43,6 +43,8 @@ public:
     // not committed; shorter than AnswerWait, so that a lock held by another
     // program fails as a lock conflict, not as a server that does not answer.
     static constexpr int LockTimeoutSeconds = 2;
+    // What a cancelled statement gets to give up before the link is dropped.
+    static constexpr Milliseconds CancelGrace{1000};
     // Connect timeout in seconds, unless the parameter "connect_timeout" gives one.
     static constexpr int DefaultConnectTimeout = 15;
 
@@ -87,11 +89,12 @@ public:
     quint64 attachment() const { return m_attachCount; }
 
     // Runs `work` under the lock, waiting at most `lockWait` for it. A
-    // statement inside that runs longer than `answerWait` is cancelled (the
-    // link is dropped, and the connection closed, when the server does not
-    // take the cancel); then EServerNotAnswering is raised.
+    // statement inside that runs longer than `answerWait` is cancelled, and
+    // EServerNotAnswering is raised. A server that takes the cancel keeps the
+    // connection; one that has not freed the caller `cancelGrace` later has
+    // its link dropped and the connection closed.
     void bounded(const std::function<void()>& work, Milliseconds lockWait = LockWait,
-                 Milliseconds answerWait = AnswerWait);
+                 Milliseconds answerWait = AnswerWait, Milliseconds cancelGrace = CancelGrace);
 
     // Asks the client, from any thread and without the lock, to stop the
     // operation running on the attachment. Raise makes it fail once the

@@ -4,6 +4,7 @@
 #include "data/FbClient.h"
 #include "data/FbPreparedQuery.h"
 #include "data/FbQueryIo.h"
+#include "support/LocalClock.h"
 
 #include <ibase.h>
 
@@ -270,7 +271,7 @@ QVariant fbDecodeValue(int sqltype, int sqlscale, int sqlsubtype, int sqllen, co
         // A time of day in UTC reads as the local time of today.
         ISC_TIME t;
         std::memcpy(&t, p, sizeof t);
-        return fromUtc(QDateTime::currentDateTimeUtc().date(), fromIscTime(t)).time();
+        return fromUtc(LocalClock::now().toUTC().date(), fromIscTime(t)).time();
     }
     case SQL_TIMESTAMP: {
         ISC_TIMESTAMP ts;

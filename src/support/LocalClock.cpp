@@ -1,5 +1,6 @@
 #include "support/LocalClock.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace {
@@ -8,26 +9,41 @@ std::function<QDateTime()>& source()
     static std::function<QDateTime()> s;
     return s;
 }
+
+std::atomic<qint64> offsetSecs{0};
+
+QDateTime shifted(const QDateTime& pc, qint64 secs)
+{
+    return secs == 0 ? pc : pc.addSecs(secs);
 }
+} // namespace
 
 namespace LocalClock {
 
-QDateTime now()
+QDateTime pcNow()
 {
     return source() ? source()() : QDateTime::currentDateTime();
+}
+
+QDateTime now()
+{
+    return shifted(pcNow(), offsetSecs.load());
 }
 
 QDateTime nowCoarse()
 {
     if (source())
-        return source()();
-    using Clock = std::chrono::steady_clock;
-    thread_local Clock::time_point lidoEm;
+        return now();
+    using Steady = std::chrono::steady_clock;
+    thread_local Steady::time_point lidoEm;
     thread_local QDateTime lido;
-    const Clock::time_point agora = Clock::now();
-    if (!lido.isValid() || agora - lidoEm >= std::chrono::seconds(5)) {
-        lido = QDateTime::currentDateTime();
+    thread_local qint64 lidoCom = 0; // the offset `lido` was shifted by
+    const Steady::time_point agora = Steady::now();
+    const qint64 offset = offsetSecs.load();
+    if (!lido.isValid() || agora - lidoEm >= std::chrono::seconds(5) || offset != lidoCom) {
+        lido = shifted(QDateTime::currentDateTime(), offset);
         lidoEm = agora;
+        lidoCom = offset;
     }
     return lido;
 }
@@ -37,9 +53,20 @@ QDate today()
     return now().date();
 }
 
+qint64 serverOffsetSecs()
+{
+    return offsetSecs.load();
+}
+
+void setServerOffsetSecs(qint64 secs)
+{
+    offsetSecs.store(secs);
+}
+
 void setSourceForTesting(std::function<QDateTime()> s)
 {
     source() = std::move(s);
+    offsetSecs.store(0);
 }
 
 } // namespace LocalClock

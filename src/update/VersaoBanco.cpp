@@ -29,7 +29,10 @@ void atualizaDataAtual(FbConnection& conexao, const FbQuery& lida, const QDate& 
     const QDate antiga = lida.fieldByName(QStringLiteral("DATAATUAL")).asDate();
     FbValues valores{{QStringLiteral("NOVA"), novaData},
                      {QStringLiteral("VB"), lida.fieldByName(QStringLiteral("VERSAOBANCO")).asString()}};
-    QString sql = QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = :NOVA WHERE VERSAOBANCO = :VB AND ");
+    // Never a date later than the server's own (a PC clock that is ahead and
+    // was not measured against the server's).
+    QString sql = QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = MINVALUE(CAST(:NOVA AS DATE), CURRENT_DATE) "
+                                 "WHERE VERSAOBANCO = :VB AND ");
     if (antiga.isValid()) {
         sql += QStringLiteral("DATAATUAL = :OLD");
         valores.insert(QStringLiteral("OLD"), antiga);

@@ -256,18 +256,34 @@ private Q_SLOTS:
         QCOMPARE(InfoConexaoAtual, nullptr);
     }
 
-    void clockRefusalIgnored()
+    void clockRefused_data()
     {
+        QTest::addColumn<int>("pcAheadSecs"); // the PC's clock against the server's
+        QTest::newRow("PC right") << 0;
+        QTest::newRow("PC a day ahead") << 86400;
+        QTest::newRow("PC a day behind") << -86400;
+    }
+    // The PC's clock cannot be set: no message, and the program reads the
+    // server's time (the test server's clock is the real one). The jump of
+    // the program's clock does not count as inactivity.
+    void clockRefused()
+    {
+        QFETCH(int, pcAheadSecs);
         DM_REQUIRE_SERVER();
         DmTestDb db;
         FakePlatform fake;
         fake.clock.accept = false;
+        LocalClock::setSourceForTesting([pcAheadSecs] { return QDateTime::currentDateTime().addSecs(pcAheadSecs); });
         ProgramFolder folder;
         folder.writeSection(db.office());
         TFDMCadastro dm;
         QVERIFY(InfoConexaoAtual->ConectadoCadastro);
         QVERIFY(fake.boxes.shown.isEmpty());
         QVERIFY(!terminationRequested());
+        QVERIFY2(qAbs(LocalClock::serverOffsetSecs() + pcAheadSecs) <= 2,
+                 qPrintable(QString::number(LocalClock::serverOffsetSecs())));
+        QVERIFY(qAbs(LocalClock::now().secsTo(QDateTime::currentDateTime())) <= 2);
+        QVERIFY(qAbs(UltimaAtividade.secsTo(LocalClock::now())) <= 5);
     }
 
     void sectionUserTakesPrecedence()
@@ -402,11 +418,11 @@ private Q_SLOTS:
         dm.TmrVarloTimer(); // same day: no clock query
         QCOMPARE(fake.clock.sets.size(), 1);
 
-        fake.clock.accept = false; // a refusal still moves the reference date
+        fake.clock.accept = false; // a refusal moves the reference date to the server's
         fixToday(day.addDays(1));
         dm.TmrVarloTimer();
         QCOMPARE(fake.clock.sets.size(), 2);
-        QCOMPARE(DataDoDia.get(), day.addDays(1));
+        QCOMPARE(DataDoDia.get(), QDate::currentDate());
     }
 
     void timerErrorLeavesDateAndInterval()

@@ -3,9 +3,14 @@
 // attached connection, a lock held by another thread; and parameters the
 // client could not carry whole are refused rather than cut.
 
+#include "data/DMCadastro.h"
+#include "data/DmTestDb.h"
+#include "data/FakeSplash.h"
 #include "data/FbClient.h"
 #include "support/E2eProgram.h"
+#include "support/FakePlatform.h"
 #include "support/TestMain.h"
+#include "support/Termination.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -46,6 +51,7 @@ private Q_SLOTS:
     void boundedUseGivesUpOnAHeldLock();
     void frozenServer_data();
     void frozenServer();
+    void slowClockQueryAtStart();
     void cleanupTestCase() { m_server.reset(); }
 
 private:
@@ -198,6 +204,49 @@ void TstFbTimeouts::frozenServer()
         QVERIFY(!connection.isOpen());
         QVERIFY2(took < 1000, qPrintable(QString::number(took)));
     }
+}
+
+// A server that answers the start's clock query only after several seconds:
+// the query is given up, the connection made for the start is kept (no
+// second attachment) and works, and the start goes on without a message.
+void TstFbTimeouts::slowClockQueryAtStart()
+{
+    if (!requireServer())
+        QSKIP("no private server");
+    resetTerminationForTesting();
+    FakePlatform fake;
+    ProgramFolder folder;
+    folder.writeSection(m_database);
+    FakeSplash splash;
+    std::thread thaw;
+    bool froze = false;
+    splash.onExecutando = [&](const QString& text) {
+        if (text != QStringLiteral("Conexão ao Banco VARLO concluída..."))
+            return;
+        froze = m_server->freeze();
+        thaw = std::thread([this] {
+            std::this_thread::sleep_for(5s);
+            m_server->thaw();
+        });
+    };
+    QElapsedTimer clock;
+    clock.start();
+    TFDMCadastro dm;
+    const qint64 took = clock.elapsed();
+    if (thaw.joinable())
+        thaw.join();
+    m_server->thaw();
+    QVERIFY(froze);
+    QVERIFY2(fake.boxes.shown.isEmpty(), qPrintable(fake.boxes.shown.value(0).text));
+    QVERIFY(!terminationRequested());
+    QVERIFY(InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro);
+    QVERIFY(dm.SQLConnectionVARLO->isOpen());
+    QCOMPARE(dm.SQLConnectionVARLO->attachment(), 1u);
+    QVERIFY2(took >= 2900 && took < 9000, qPrintable(QString::number(took)));
+    FbQuery again(*dm.SQLConnectionVARLO);
+    again.open(QStringLiteral("SELECT COUNT(*) FROM RDB$DATABASE"));
+    QCOMPARE(again.field(0).asInteger(), 1);
+    QCOMPARE(dm.SQLConnectionVARLO->attachment(), 1u);
 }
 
 MONITOR_TEST_MAIN(TstFbTimeouts)

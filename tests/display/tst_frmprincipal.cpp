@@ -3,6 +3,7 @@
 
 #include "display/ui/FrmPrincipal.h"
 #include "display/ui/TextFit.h"
+#include "support/LocalClock.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -288,21 +289,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("serverAheadSecs"); // the PC's clock could not be set
         const QDateTime manha(QDate(2024, 3, 5), QTime(10, 4, 30));
         const QDateTime noite(QDate(2024, 3, 5), QTime(22, 5, 7));
-        QTest::newRow("24h") << QStringLiteral("HH:mm:ss") << manha << QStringLiteral("10:04:30");
-        QTest::newRow("24h evening") << QStringLiteral("HH:mm:ss") << noite << QStringLiteral("22:05:07");
-        QTest::newRow("12h") << QStringLiteral("h:mm:ss AP") << noite << QStringLiteral("10:05:07 PM");
-        QTest::newRow("dots") << QStringLiteral("hh.mm.ss") << manha << QStringLiteral("10.04.30");
+        QTest::newRow("24h") << QStringLiteral("HH:mm:ss") << manha << QStringLiteral("10:04:30") << 0;
+        QTest::newRow("24h evening") << QStringLiteral("HH:mm:ss") << noite << QStringLiteral("22:05:07") << 0;
+        QTest::newRow("12h") << QStringLiteral("h:mm:ss AP") << noite << QStringLiteral("10:05:07 PM") << 0;
+        QTest::newRow("dots") << QStringLiteral("hh.mm.ss") << manha << QStringLiteral("10.04.30") << 0;
+        QTest::newRow("the server's time") << QStringLiteral("HH:mm:ss") << noite << QStringLiteral("23:05:00")
+                                           << 3593;
     }
     void clockUsesRegionalFormat()
     {
         QFETCH(QString, format);
         QFETCH(QDateTime, now);
         QFETCH(QString, expected);
+        QFETCH(int, serverAheadSecs);
         m_platform->regional.timeFormat = format;
-        m_w->horaAtual = [now] { return now; };
+        LocalClock::setSourceForTesting([now] { return now; });
+        LocalClock::setServerOffsetSecs(serverAheadSecs);
         m_w->Timer1Timer();
+        LocalClock::setSourceForTesting({});
         QCOMPARE(m_w->PnlHorario->caption(), expected);
     }
 

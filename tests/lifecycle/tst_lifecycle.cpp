@@ -162,6 +162,47 @@ private Q_SLOTS:
         QCOMPARE(UltimaAtividade, marca);
     }
 
+    void pcClockOffAndNotSettable_data()
+    {
+        QTest::addColumn<int>("pcDays"); // the PC's date against the server's
+        QTest::newRow("PC a day ahead") << 1;
+        QTest::newRow("PC a day behind") << -1;
+    }
+    // The packaged service cannot set the PC's clock. The start goes on, the
+    // date stored is the server's and today's calls show (the test server's
+    // clock is the real one).
+    void pcClockOffAndNotSettable()
+    {
+        QFETCH(int, pcDays);
+        if (!DbFixture::requireServer())
+            return;
+        Installation inst;
+        inst.create(1);
+        const QDate servidor = QDate::currentDate();
+        DbFixture::exec(inst.office, QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = :D"),
+                        {{QStringLiteral("D"), servidor.addDays(-1)}});
+        inst.fake.clock.accept = false;
+        LocalClock::setSourceForTesting([pcDays] { return QDateTime::currentDateTime().addDays(pcDays); });
+
+        auto w = std::make_unique<TFrmPrincipal>();
+        QVERIFY2(inst.fake.boxes.shown.isEmpty(), qPrintable(inst.fake.boxes.shown.value(0).text));
+        QVERIFY(!terminationRequested());
+        QVERIFY(!w->EncerrarSistema);
+        QCOMPARE(DataDoDia.get(), servidor);
+        {
+            const auto conexao = DbFixture::connect(inst.office);
+            FbQuery guardada(*conexao);
+            guardada.open(QStringLiteral("SELECT DATAATUAL FROM VERSAOBD"));
+            QCOMPARE(guardada.field(0).asDate(), servidor);
+        }
+
+        WalkerWatch watch;
+        mostra(*w, &watch);
+        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 5000);
+        w.reset();
+        QTRY_VERIFY(watch.allEnded());
+    }
+
     void startupCheckFailure()
     {
         if (!DbFixture::requireServer())

@@ -11,7 +11,7 @@
 #include <thread>
 
 namespace {
-const QDate kHoje(2031, 5, 20);
+const QDate kHoje(2021, 5, 20);
 const QStringList kFinal{"P:3:7", "S:Iniciando login...", "P:4:9", "E:Criando formulário de login..."};
 const QString kFalha = QStringLiteral("ATENÇÃO !  Não foi possível atualizar data atual.");
 }
@@ -43,11 +43,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("result");
         QTest::addColumn<QDate>("after");
         QTest::addColumn<bool>("writes");
-        QTest::newRow("today") << kHoje << true << kHoje << false;
-        QTest::newRow("null") << QDate() << true << kHoje << true;
-        QTest::newRow("yesterday") << kHoje.addDays(-1) << true << kHoje << true;
-        QTest::newRow("last year") << kHoje.addYears(-1) << true << kHoje << true;
-        QTest::newRow("tomorrow") << kHoje.addDays(1) << false << kHoje.addDays(1) << false;
+        QTest::addColumn<QDate>("pcDay"); // the date on the PC's clock
+        QTest::newRow("today") << kHoje << true << kHoje << false << kHoje;
+        QTest::newRow("null") << QDate() << true << kHoje << true << kHoje;
+        QTest::newRow("yesterday") << kHoje.addDays(-1) << true << kHoje << true << kHoje;
+        QTest::newRow("last year") << kHoje.addYears(-1) << true << kHoje << true << kHoje;
+        QTest::newRow("tomorrow") << kHoje.addDays(1) << false << kHoje.addDays(1) << false << kHoje;
+        // The test server's clock is the real one.
+        const QDate servidor = QDate::currentDate();
+        QTest::newRow("PC ahead of the server: the server's date is stored")
+            << servidor.addDays(-1) << true << servidor << true << servidor.addDays(1);
     }
     void dates()
     {
@@ -55,6 +60,8 @@ private Q_SLOTS:
         QFETCH(bool, result);
         QFETCH(QDate, after);
         QFETCH(bool, writes);
+        QFETCH(QDate, pcDay);
+        LocalClock::setSourceForTesting([pcDay] { return QDateTime(pcDay, QTime(8, 30)); });
         DM_REQUIRE_SERVER();
         DmTestDb db;
         setStored(db, stored);
@@ -64,7 +71,7 @@ private Q_SLOTS:
         const quint32 before = TransacaoGlobal.TransactionID;
 
         QCOMPARE(MesmaVersaoExeBanco(c), result);
-        QCOMPARE(DataDoDia.get(), kHoje);
+        QCOMPARE(DataDoDia.get(), pcDay);
         QCOMPARE(storedDate(db).toDate(), after);
         QCOMPARE(TransacaoGlobal.TransactionID, before + (writes ? 1 : 0));
         QVERIFY(!c.inTransaction());
@@ -78,8 +85,8 @@ private Q_SLOTS:
         } else {
             QCOMPARE(fake.boxes.shown.size(), 1);
             QCOMPARE(fake.boxes.shown[0].text,
-                     QStringLiteral("Verifique a data do servidor.\rÚltima data de acesso ao sistema: 21/05/2031\r"
-                                    "Data atual do servidor: 20/05/2031"));
+                     QStringLiteral("Verifique a data do servidor.\rÚltima data de acesso ao sistema: 21/05/2021\r"
+                                    "Data atual do servidor: 20/05/2021"));
             QCOMPARE(fake.boxes.shown[0].title, QStringLiteral("VARLO"));
             QCOMPARE(fake.boxes.shown[0].style, 48);
         }

@@ -2,6 +2,7 @@
 
 #include "display/ui/Rounding.h"
 #include "platform/Platform.h"
+#include "support/LocalClock.h"
 #include "support/SegundosInteiros.h"
 
 #include <QApplication>
@@ -22,7 +23,6 @@ TFrmPrincipal::TFrmPrincipal(QWidget* parent, Inicio inicio)
     , m_inicio(inicio)
 {
     setObjectName(QStringLiteral("FrmPrincipal"));
-    horaAtual = [] { return QDateTime::currentDateTime(); };
 
     QPalette cores = palette();
     cores.setColor(QPalette::Window, cores.color(QPalette::Button));
@@ -101,7 +101,7 @@ void TFrmPrincipal::Timer1Timer()
 {
     platform::RegionalSettings* regional = platform::services().regional;
     const QString formato = regional ? regional->longTimeFormat() : QStringLiteral("HH:mm:ss");
-    PnlHorario->setCaption(horaAtual().toString(formato));
+    PnlHorario->setCaption(LocalClock::now().toString(formato));
 
     if (PnlPreferencial->caption().isEmpty())
         return;

@@ -89,9 +89,6 @@ public:
     // sets it. Unset, the menu item only pauses and resumes the calls.
     std::function<int()> mostraConfiguracao;
 
-    // Source of the local time shown by the clock; replaceable in tests.
-    std::function<QDateTime()> horaAtual;
-
     // Kiosk mode, before the window shows: full screen without decorations,
     // no pointer, and a lost or frozen link to the server ends the process.
     void setQuiosque(const KioskOptions& quiosque);
