@@ -4,16 +4,24 @@
 #include "support/Kiosk.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 #include <QStandardPaths>
 
 namespace KioskUpdate {
 
 bool updaterRunning(const QString& updater)
 {
+    // The system names a process's executable by its real path.
+    QStringList names{updater};
+    const QString real = QFileInfo(updater).canonicalFilePath();
+    if (!real.isEmpty() && real != updater)
+        names.append(real);
     for (const platform::ProcessInfo& process : platform::services().processes->list()) {
         // An interpreter runs a script as its first argument after its own name.
-        if (process.executable == updater || process.arguments.mid(0, 2).contains(updater))
-            return true;
+        for (const QString& name : names)
+            if (process.executable == name || process.arguments.mid(0, 2).contains(name))
+                return true;
     }
     return false;
 }
