@@ -1,7 +1,8 @@
 // Soak run of the call walker against a live database: the walker runs pass
 // after pass with no per-call time, every display change handed over to the
 // window thread of a real (offscreen) application, until the wanted number of
-// passes. Memory (VmRSS) and the thread count are printed at the first pass,
+// passes. Memory (anonymous memory, RssAnon: what the kernel cannot drop,
+// beside VmRSS) and the thread count are printed at the first pass,
 // after the warm-up and at the end, so that a leak or a thread left behind per
 // pass shows as growth.
 //
@@ -26,6 +27,7 @@ namespace {
 
 struct Usage {
     qint64 rssKb = 0;
+    qint64 anonKb = 0;
     int threads = 0;
 };
 
@@ -41,6 +43,8 @@ Usage readUsage()
             continue;
         if (parts[0] == "VmRSS:")
             u.rssKb = parts[1].toLongLong();
+        else if (parts[0] == "RssAnon:")
+            u.anonKb = parts[1].toLongLong();
         else if (parts[0] == "Threads:")
             u.threads = parts[1].toInt();
     }
@@ -49,7 +53,8 @@ Usage readUsage()
 
 void printUsage(const char* when, int pass, const Usage& u)
 {
-    std::printf("%-10s pass %6d  VmRSS %8lld kB  threads %3d\n", when, pass, u.rssKb, u.threads);
+    std::printf("%-10s pass %6d  RssAnon %8lld kB  VmRSS %8lld kB  threads %3d\n", when, pass, u.anonKb, u.rssKb,
+                u.threads);
     std::fflush(stdout);
 }
 
@@ -158,7 +163,8 @@ int main(int argc, char** argv)
 
     const double seconds = clock.elapsed() / 1000.0;
     const Usage after = readUsage();
-    std::printf("after the walker ended: VmRSS %lld kB, threads %d\n", after.rssKb, after.threads);
+    std::printf("after the walker ended: RssAnon %lld kB, VmRSS %lld kB, threads %d\n", after.anonKb, after.rssKb,
+                after.threads);
     std::printf("passes %d, calls shown %d, sounds %d, pointer moves %d, %.1f s (%.2f ms a pass)\n",
                 view.passes, view.calls, sound.played, cursor.moves, seconds,
                 view.passes ? seconds * 1000.0 / view.passes : 0.0);
@@ -168,8 +174,10 @@ int main(int argc, char** argv)
     }
     const bool fromWarm = o.warmup > 0 && o.warmup < o.passes;
     const Usage base = fromWarm ? warm : start;
-    std::printf("growth since %s: VmRSS %+lld kB, threads %+d; since start: VmRSS %+lld kB, threads %+d\n",
-                fromWarm ? "warm-up" : "start", end.rssKb - base.rssKb, end.threads - base.threads,
-                end.rssKb - start.rssKb, end.threads - start.threads);
+    std::printf("growth since %s: RssAnon %+lld kB, VmRSS %+lld kB, threads %+d; "
+                "since start: RssAnon %+lld kB, VmRSS %+lld kB, threads %+d\n",
+                fromWarm ? "warm-up" : "start", end.anonKb - base.anonKb, end.rssKb - base.rssKb,
+                end.threads - base.threads, end.anonKb - start.anonKb, end.rssKb - start.rssKb,
+                end.threads - start.threads);
     return 0;
 }

@@ -18,7 +18,9 @@ int main(int argc, char** argv)
         const ScreenKeptOn screenOn(kiosk.ativo ? platform::services().screen : nullptr);
         code = startup::runStartup(app, startup::programParts(kiosk));
     }
+    // A stop asked for by a signal is no failure, whatever the attachment
+    // count set; fatal ends never come back here and keep their codes.
     if (platform::terminationSignalReceived())
-        platform::endProcessNow(code);
+        platform::endProcessNow(0);
     return code;
 }

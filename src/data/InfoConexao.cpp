@@ -45,8 +45,13 @@ QString TInfoConexao::derivaServidor(const QString& bancoDados, const QString& n
 QString userDatabaseLocation(const QString& officeLocation)
 {
     const QString d = officeLocation.trimmed();
+    // The server part (host, "/" and port, ":") is kept whole: a "/" in it
+    // separates the port, not a folder. A colon right after one letter is a
+    // drive of a local path.
+    const int colon = d.indexOf(QLatin1Char(':'));
+    const int pathStart = colon > 1 ? colon + 1 : 0;
     int cut = qMax(d.lastIndexOf(QLatin1Char('\\')), d.lastIndexOf(QLatin1Char('/')));
-    if (cut < 0)
+    if (cut < pathStart)
         cut = d.lastIndexOf(QLatin1Char(':'));
     return d.left(cut + 1) + QStringLiteral("USUARIO.FDB");
 }

@@ -70,6 +70,7 @@ public:
 extern TInfoConexao* InfoConexaoAtual;
 
 // The user database's location beside the office database: the file-name part
-// of the office location (after its last "\" or "/", or after the last ":"
-// when there is neither) replaced by USUARIO.FDB.
+// of the office location (after the last "\" or "/" of its path, or after the
+// last ":" when the path has neither) replaced by USUARIO.FDB. The server and
+// port are kept (srv/3052:CARTORIO.FDB gives srv/3052:USUARIO.FDB).
 QString userDatabaseLocation(const QString& officeLocation);

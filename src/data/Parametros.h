@@ -8,6 +8,8 @@ class FbConnection;
 
 // Longest pause of the call walker after each call, in milliseconds (one day).
 constexpr int TempoSenhaMaximoMs = 24 * 60 * 60 * 1000;
+// The walker's pause after each call when the parameters cannot be read.
+constexpr int TempoSenhaPadraoMs = 5000;
 
 // Overwrites every field of `parametro` from the row in force; a table without
 // rows gives every field its null value. TEMPOSENHA is stored in milliseconds:

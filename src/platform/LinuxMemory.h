@@ -1,8 +1,8 @@
 #pragma once
-// The program's resident memory once it is up. The running display uses a
-// small part of what start-up touched: the allocator's free memory and the
-// pages of code and constant data read once (start-up, the splash, the
-// dialogs) are given back.
+// The program's own memory once it is up. The running display uses a small
+// part of what start-up allocated: the allocator's free memory is given back.
+// Clean pages of files (libraries' code, fonts) are left to the kernel, which
+// drops them by itself when memory runs short.
 
 namespace platform {
 
@@ -13,11 +13,5 @@ void limitHeapArenas();
 // Returns to the system the free memory the allocator holds, at the top of
 // the heap and in whole free pages inside it.
 void trimHeap();
-
-// Unmaps the resident pages of the read-only file mappings (libraries' code
-// and constants, fonts) that hold no page of their own: each such page is
-// the file's, so the ones still in use come back from the page cache at
-// their next touch. Mappings with pages the process wrote are left alone.
-void releaseFilePages();
 
 } // namespace platform

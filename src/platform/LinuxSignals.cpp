@@ -33,7 +33,7 @@ void backstop(int graceMs)
     while (::read(backstopPipe[1], &signal, 1) < 0) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(graceMs));
-    endProcessNow(128 + signal);
+    endProcessNow(0);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 namespace platform {
 
@@ -188,10 +189,26 @@ struct Services {
 // The services in force. Every field is set before the program uses it.
 Services& services();
 
-// Replaces the file's contents whole or not at all: the bytes go to a new
-// file beside it (with the old one's permissions), are synced to the disk
-// and only then renamed over it. False on any failure, the old file untouched.
+// Replaces the file's contents whole or not at all. A path that is a link
+// (or a chain of them) of the caller or of root is followed to the file it
+// names, which is replaced in its own folder; the link stays. A link of
+// another user is refused. The bytes go to a new file created there
+// under a random name that nobody holds (never through a link or into an
+// existing file), with the old file's permission bits and, where allowed,
+// its owner and group; they are synced to the disk and only then renamed
+// over the old file. A new file in a group's shared (setgid) folder is
+// writable by the group. False on any failure, the old file untouched.
 bool replaceFileContents(const QString& path, const QByteArray& bytes);
+
+// Names for the temporary file, from the target's file name; each call gives
+// another. A name that is taken is skipped.
+using TemporaryNames = std::function<QString(const QString& fileName)>;
+bool replaceFileContents(const QString& path, const QByteArray& bytes, const TemporaryNames& temporaryName);
+
+// Removes the file the path names, following links as above: a link stays, naming
+// nothing until the file is written again through it. True when the file is
+// gone, also when there was none.
+bool removeFile(const QString& path);
 
 // Flushes the standard streams and ends the process at once with `code`,
 // running no exit handlers (a thread may still be inside a library).

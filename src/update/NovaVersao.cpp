@@ -73,7 +73,7 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
         return;
     }
     const QString newsFile = newsFilePath(ProgramPaths::executablePath());
-    QFile::remove(newsFile);
+    platform::removeFile(newsFile);
     // Nobody could read the box, and ending would only have the service
     // manager start the same release again: the display goes on.
     if (quiosque && !platform::services().launcher->canRun(updater)) {
@@ -94,7 +94,7 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
     encerrarSistema = true;
     platform::services().launcher->runDetached(
         updaterCommandLine(serverDir, ProgramPaths::executablePath(), caption), platform::Launcher::ShowMinimized);
-    QFile::remove(newsFile);
+    platform::removeFile(newsFile);
     ProfileFile(newsFile).writeString(QStringLiteral("Novidades"), QStringLiteral("Versao"), released);
     // An orderly end: the service manager must not take it for a failure.
     if (quiosque)

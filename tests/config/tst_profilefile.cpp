@@ -1,12 +1,14 @@
 #include "support/TestMain.h"
 
 #include "config/ProfileFile.h"
+#include "platform/Platform.h"
 #include "support/Errors.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +22,11 @@ void writeAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+int modeOf(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 }
 
@@ -188,6 +195,130 @@ private Q_SLOTS:
             ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("REPETIR_SOM"), QStringLiteral("S")));
         QCOMPARE(readAll(path), content);
         QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), (QStringList{"CARTORIO.ini", "enche"}));
+    }
+
+    // The installed CARTORIO.ini and news file are links into the office's
+    // data folder: a save changes the file there and keeps the link, also
+    // after the file was removed through the link (the updater hand-off).
+    void savesThroughALink_data()
+    {
+        QTest::addColumn<QString>("linkText"); // relative to the program folder
+        QTest::addColumn<bool>("removedFirst");
+        QTest::newRow("absolute link") << QString() << false;
+        QTest::newRow("relative link") << QStringLiteral("../dados/CARTORIO.ini") << false;
+        QTest::newRow("chain of links") << QStringLiteral("CARTORIO.ini.atual") << false;
+        QTest::newRow("file removed through the link") << QString() << true;
+    }
+    void savesThroughALink()
+    {
+        QFETCH(QString, linkText);
+        QFETCH(bool, removedFirst);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("programa")) && QDir(root.path()).mkpath(QStringLiteral("dados")));
+        const QString program = root.filePath(QStringLiteral("programa"));
+        const QString target = root.filePath(QStringLiteral("dados/CARTORIO.ini"));
+        const QString link = program + QStringLiteral("/CARTORIO.ini");
+        writeAll(target, "[MONITOR]\r\nTIPO_SENHA=F\r\n");
+        QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0660), 0);
+        if (linkText == QLatin1String("CARTORIO.ini.atual")) {
+            QVERIFY(QFile::link(target, program + QStringLiteral("/CARTORIO.ini.atual")));
+            QCOMPARE(::symlink("CARTORIO.ini.atual", QFile::encodeName(link).constData()), 0);
+        } else {
+            const QString pointsTo = linkText.isEmpty() ? target : linkText;
+            QCOMPARE(::symlink(QFile::encodeName(pointsTo).constData(), QFile::encodeName(link).constData()), 0);
+        }
+        if (removedFirst) {
+            QVERIFY(platform::removeFile(link));
+            QVERIFY(QFileInfo(link).isSymLink());
+            QVERIFY(!QFile::exists(target));
+        }
+
+        ProfileFile(link).writeString(QStringLiteral("MONITOR"), QStringLiteral("TIPO_SENHA"), QStringLiteral("P"));
+
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readAll(target), QByteArray("[MONITOR]\r\nTIPO_SENHA=P\r\n"));
+        if (!removedFirst)
+            QCOMPARE(modeOf(target), 0660);
+        QCOMPARE(QDir(root.filePath(QStringLiteral("dados"))).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{QStringLiteral("CARTORIO.ini")});
+    }
+
+    // Whatever sits at a name the save could take for its temporary file (a
+    // link to a file elsewhere, a dangling link, a file) is skipped and left
+    // as it was: the save goes to a name nobody holds.
+    void plantedTemporaryNamesAreNeverWrittenThrough()
+    {
+        writeAll(m_path, "[MONITOR]\r\nTIPO_SENHA=F\r\n");
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(QStringLiteral("alheio"));
+        writeAll(victim, "alheio");
+        const QString planted = m_dir.filePath(QStringLiteral("plantado"));
+        writeAll(planted, "plantado");
+        QVERIFY(QFile::link(victim, m_dir.filePath(QStringLiteral("link"))));
+        QVERIFY(QFile::link(elsewhere.filePath(QStringLiteral("novo")), m_dir.filePath(QStringLiteral("pendente"))));
+        const QStringList names{QStringLiteral("link"), QStringLiteral("pendente"), QStringLiteral("plantado"),
+                                QStringLiteral("livre")};
+        int next = 0;
+        const auto temporaryName = [&](const QString&) { return names.value(next++, QStringLiteral("livre")); };
+
+        QVERIFY(platform::replaceFileContents(m_path, "novo", temporaryName));
+        QCOMPARE(readAll(m_path), QByteArray("novo"));
+        QCOMPARE(readAll(victim), QByteArray("alheio"));
+        QCOMPARE(readAll(planted), QByteArray("plantado"));
+        QVERIFY(!QFileInfo::exists(elsewhere.filePath(QStringLiteral("novo"))));
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("link"))).isSymLink());
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("livre"))));
+        for (const QString& name : {QStringLiteral("link"), QStringLiteral("pendente"), QStringLiteral("plantado")})
+            QFile::remove(m_dir.filePath(name));
+    }
+
+    // A link that another user planted in a shared folder steers neither a
+    // save nor a removal made by root.
+    void linkOfAnotherUserIsNotFollowed()
+    {
+        if (geteuid() != 0)
+            QSKIP("giving a link to another user needs the superuser");
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(QStringLiteral("alheio"));
+        writeAll(victim, "alheio");
+        QVERIFY(QFile::link(victim, m_path));
+        QCOMPARE(::lchown(QFile::encodeName(m_path).constData(), 65534, 65534), 0);
+        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+            ProfileFile(m_path).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
+        QVERIFY(!platform::removeFile(m_path));
+        QCOMPARE(readAll(victim), QByteArray("alheio"));
+    }
+
+    // A new file in the office's shared folder (setgid, group-writable) stays
+    // writable by the group whatever the writer's umask; an existing file
+    // keeps its permission bits.
+    void savedFileModes_data()
+    {
+        QTest::addColumn<int>("oldMode"); // -1: no file yet
+        QTest::addColumn<bool>("sharedFolder");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("existing 0660") << 0660 << false << 0660;
+        QTest::newRow("existing 0600 in a shared folder") << 0600 << true << 0600;
+        QTest::newRow("new file in a shared folder") << -1 << true << 0660;
+        QTest::newRow("new file elsewhere") << -1 << false << 0600;
+    }
+    void savedFileModes()
+    {
+        QFETCH(int, oldMode);
+        QFETCH(bool, sharedFolder);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        QCOMPARE(::chmod(folder.constData(), sharedFolder ? 02770 : 0700), 0);
+        const QString path = dir.filePath(QStringLiteral("CARTORIO.ini"));
+        if (oldMode >= 0) {
+            writeAll(path, "[MONITOR]\r\n");
+            QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(oldMode)), 0);
+        }
+        const mode_t oldMask = ::umask(077);
+        ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("REPETIR_SOM"), QStringLiteral("S"));
+        ::umask(oldMask);
+        QCOMPARE(modeOf(path), expected);
     }
 
 private:

@@ -46,6 +46,7 @@ private Q_SLOTS:
         QTest::newRow("unix path") << "127.0.0.1/3052:/srv/db/office.fdb" << "127.0.0.1/3052:/srv/db/USUARIO.FDB";
         QTest::newRow("blanks around") << "  srv:/db/CARTORIO.FDB  " << "srv:/db/USUARIO.FDB";
         QTest::newRow("file after colon only") << "srv:CARTORIO.FDB" << "srv:USUARIO.FDB";
+        QTest::newRow("port, no folder") << "srv/3052:CARTORIO.FDB" << "srv/3052:USUARIO.FDB";
         QTest::newRow("bare name") << "CARTORIO.FDB" << "USUARIO.FDB";
     }
     void userLocation()

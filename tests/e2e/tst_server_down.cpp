@@ -183,6 +183,7 @@ private Q_SLOTS:
         QVERIFY2(program.waitForExit(6000), "the signal did not end the program");
         qInfo("ended %lld ms after the signal", clock.elapsed());
         QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process().exitCode(), 0);
     }
 };
 

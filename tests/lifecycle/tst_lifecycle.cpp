@@ -327,8 +327,8 @@ private Q_SLOTS:
         QTest::newRow("office parameters") << QStringLiteral("DROP TABLE PARAMETRO") << 0;
     }
     // A failed read at the first show is reported, and the screen still
-    // gets its calls (with the default per-call time when the parameters
-    // could not be read) and its settings.
+    // gets its calls (each held 5 s when the parameters could not be read)
+    // and its settings.
     void firstShowReadFails()
     {
         QFETCH(QString, ddl);
@@ -346,11 +346,11 @@ private Q_SLOTS:
         QCOMPARE(inst.fake.boxes.shown[0].style, 16);
         QCOMPARE(InfoConexaoAtual->Parametro.TEMPOSENHA, tempoSenha);
         QVERIFY(w->consultaSenhas().contains(QStringLiteral(" AND SIGLA_SENHA IN ('P') ")));
-        // A call reached the screen: its sound played. Without a pause per
-        // call the panel holds it only for an instant, too short to poll.
+        // A call reached the screen and stays there (5 s) long enough to be read.
         QTRY_VERIFY_WITH_TIMEOUT(!inst.fake.sound.played.isEmpty(), 20000);
-        if (tempoSenha > 0)
-            QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 20000);
+        QTest::qWait(2000);
+        QCOMPARE(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"));
         QCOMPARE(watch.walkers.size(), 1);
         w.reset();
         QTRY_VERIFY(watch.allEnded());

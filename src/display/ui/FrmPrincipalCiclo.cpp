@@ -7,6 +7,7 @@
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
+#include "data/Parametros.h"
 #include "display/DisplayGate.h"
 #include "display/FbTicketSource.h"
 #include "display/WalkerControl.h"
@@ -146,7 +147,14 @@ void TFrmPrincipal::FormShow()
     try {
         FDMCadastro->CarregaParametros();
         m_tempoSenha->store(InfoConexaoAtual->Parametro.TEMPOSENHA);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // Without a per-call time each call would be on the panel for an
+        // instant: the waiting room would see none.
+        m_tempoSenha->store(TempoSenhaPadraoMs);
+        const QByteArray motivo = QString::fromUtf8(e.what()).simplified().toLocal8Bit();
+        std::fprintf(stderr, "parâmetros do cartório não lidos (%s); cada chamada fica %d s na tela\n",
+                     motivo.constData(), TempoSenhaPadraoMs / 1000);
+        std::fflush(stderr);
         if (!falha)
             falha = std::current_exception();
     }

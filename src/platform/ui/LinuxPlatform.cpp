@@ -18,20 +18,14 @@ namespace {
 constexpr int PrimeiraDevolucaoMs = 10000;
 constexpr int DevolucaoMs = 10 * 60 * 1000;
 
-void devolveMemoria()
-{
-    trimHeap();
-    releaseFilePages();
-}
-
 void devolveMemoriaPeriodicamente()
 {
     auto* timer = new QTimer(QCoreApplication::instance());
     timer->setTimerType(Qt::VeryCoarseTimer);
     timer->setInterval(DevolucaoMs);
-    QObject::connect(timer, &QTimer::timeout, &devolveMemoria);
+    QObject::connect(timer, &QTimer::timeout, &trimHeap);
     QTimer::singleShot(PrimeiraDevolucaoMs, timer, [timer] {
-        devolveMemoria();
+        trimHeap();
         timer->start();
     });
 }
