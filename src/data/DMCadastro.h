@@ -65,7 +65,7 @@ public:
     // Both defined with the version checks (update/).
     bool MesmaVersao_Exe_Banco();
     void VerificaNovaVersao(const QString& coluna, const QString& build, const QString& caption,
-                            bool& encerrarSistema);
+                            bool& encerrarSistema, bool quiosque = false);
     // The released version of this program, column `coluna` of VERSAOBD
     // (first row; empty when null or absent).
     QString VersaoLiberada(const QString& coluna);

@@ -11,25 +11,27 @@
 
 namespace {
 
-// Runs a write in the shared transaction descriptor's pattern. A failure
-// rolls back the transaction started here, so no locks are left held.
+// Runs a write in the shared transaction descriptor's pattern, bounded as
+// every statement of this module is. A failure rolls back the transaction
+// started here, so no locks are left held.
 template <typename Work>
 void naTransacaoGlobal(FbConnection& conexao, Work work)
 {
-    FbConnection::Guard guard(conexao);
-    ++TransacaoGlobal.TransactionID;
-    TransacaoGlobal.IsolationLevel = TTransactionDesc::ReadCommitted;
-    const bool iniciada = !conexao.inTransaction();
-    if (iniciada)
-        conexao.startTransaction();
-    try {
-        work();
-        conexao.commit();
-    } catch (...) {
-        if (iniciada && conexao.inTransaction())
-            conexao.rollback();
-        throw;
-    }
+    conexao.bounded([&] {
+        ++TransacaoGlobal.TransactionID;
+        TransacaoGlobal.IsolationLevel = TTransactionDesc::ReadCommitted;
+        const bool iniciada = !conexao.inTransaction();
+        if (iniciada)
+            conexao.startTransaction();
+        try {
+            work();
+            conexao.commit();
+        } catch (...) {
+            if (iniciada && conexao.inTransaction())
+                conexao.rollback();
+            throw;
+        }
+    });
 }
 
 } // namespace
@@ -121,11 +123,14 @@ void TFDMConnectionUser::ExcluiLoginPerdido(int codModulo, const QString& comput
 
 int TFDMConnectionUser::GeraCodigoGenerator(const QString& gerador, int incremento)
 {
-    FbConnection::Guard guard(*SQLConnectionUser);
-    FbQuery query(*SQLConnectionUser);
-    query.open(QStringLiteral("SELECT NOVO\nFROM GERACODIGO(:GERADORCODIGO, :INCREMENTO)"),
-               {{QStringLiteral("GERADORCODIGO"), gerador}, {QStringLiteral("INCREMENTO"), incremento}});
-    return query.fieldByName(QStringLiteral("NOVO")).asInteger();
+    int novo = 0;
+    SQLConnectionUser->bounded([&] {
+        FbQuery query(*SQLConnectionUser);
+        query.open(QStringLiteral("SELECT NOVO\nFROM GERACODIGO(:GERADORCODIGO, :INCREMENTO)"),
+                   {{QStringLiteral("GERADORCODIGO"), gerador}, {QStringLiteral("INCREMENTO"), incremento}});
+        novo = query.fieldByName(QStringLiteral("NOVO")).asInteger();
+    });
+    return novo;
 }
 
 bool TFDMConnectionUser::AutenticaConexao()
@@ -133,14 +138,13 @@ bool TFDMConnectionUser::AutenticaConexao()
     const int usuario = InfoConexaoAtual ? InfoConexaoAtual->Usuario.CodUsuario : 0;
     const QString computador = InfoConexaoAtual ? InfoConexaoAtual->NomeComputador.toUpper() : QString();
     int total = 0;
-    {
-        FbConnection::Guard guard(*SQLConnectionUser);
+    SQLConnectionUser->bounded([&] {
         FbQuery query(*SQLConnectionUser);
         query.open(QStringLiteral("SELECT COUNT(*) AS TOTAL FROM ACESSOREMOTO "
                                   "WHERE CODUSUARIO = :CODUSUARIO AND COMPUTADOR = :COMPUTADOR"),
                    {{QStringLiteral("CODUSUARIO"), usuario}, {QStringLiteral("COMPUTADOR"), computador}});
         total = query.fieldByName(QStringLiteral("TOTAL")).asInteger();
-    }
+    });
     if (total > 0)
         return true;
     platform::services().boxes->show(QStringLiteral("Usuário/Computador não autorizado a realizar esta conexão."),
@@ -150,10 +154,12 @@ bool TFDMConnectionUser::AutenticaConexao()
 
 void TFDMConnectionUser::AbreDadosEmpresa()
 {
-    FbConnection::Guard guard(*SQLConnectionUser);
-    FbQuery query(*SQLConnectionUser);
-    query.open(QStringLiteral("SELECT * FROM EMPRESA"));
-    m_tempoLimiteLogout = query.isEmpty() ? QVariant() : query.fieldByName(QStringLiteral("TEMPOLIMITELOGOUT")).value();
+    SQLConnectionUser->bounded([this] {
+        FbQuery query(*SQLConnectionUser);
+        query.open(QStringLiteral("SELECT * FROM EMPRESA"));
+        m_tempoLimiteLogout =
+            query.isEmpty() ? QVariant() : query.fieldByName(QStringLiteral("TEMPOLIMITELOGOUT")).value();
+    });
     // A company without a limit gets the suite's default of 30 minutes, in memory only.
     if (m_tempoLimiteLogout.isNull())
         m_tempoLimiteLogout = 30;

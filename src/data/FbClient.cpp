@@ -82,7 +82,14 @@ int charSetId(const QString& name)
     return 0;
 }
 
-const char* const kTpb = "\x03\x09\x0f\x11\x06";  // version3, write, read_committed, rec_version, wait
+// version3, write, read_committed, rec_version, wait, and a bound on that wait:
+// a record another transaction changed and has not committed yet fails the
+// statement after LockTimeoutSeconds instead of holding it until that
+// transaction ends.
+const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait,
+                     isc_tpb_lock_timeout, 4, char(FbConnection::LockTimeoutSeconds), 0, 0, 0};
+static_assert(FbConnection::LockTimeoutSeconds > 0 && FbConnection::LockTimeoutSeconds < 128,
+              "the lock timeout is written as one byte");
 
 qint64 steadyMs()
 {
@@ -144,6 +151,15 @@ EServerNotAnswering::EServerNotAnswering()
     : EDatabaseError(QStringLiteral("O Servidor de Banco de Dados não está respondendo.\r"
                                     "Tente novamente em alguns instantes."))
 {
+}
+
+bool isLockConflict(const EDatabaseError& error)
+{
+    for (const long code : error.codes())
+        if (code == isc_deadlock || code == isc_lock_conflict || code == isc_update_conflict
+            || code == isc_lock_timeout)
+            return true;
+    return false;
 }
 
 EDatabaseError fbError(const intptr_t* status)
@@ -350,7 +366,7 @@ void FbConnection::startTransaction()
     if (!m_db)
         open();
     ISC_STATUS_ARRAY status;
-    if (isc_start_transaction(status, &m_tr, 1, &m_db, short(5), kTpb))
+    if (isc_start_transaction(status, &m_tr, 1, &m_db, short(sizeof kTpb), kTpb))
         throw fbError(status);
 }
 
@@ -396,7 +412,7 @@ FbAutoTransaction::FbAutoTransaction(FbConnection& c) : m_conn(c)
     if (c.inTransaction())
         return;
     ISC_STATUS_ARRAY status;
-    if (isc_start_transaction(status, &m_own, 1, c.dbHandle(), short(5), kTpb))
+    if (isc_start_transaction(status, &m_own, 1, c.dbHandle(), short(sizeof kTpb), kTpb))
         throw fbError(status);
 }
 
@@ -588,6 +604,10 @@ int countAttachments(const QString& database, const QString& user, const QString
     QByteArray dpb(1, char(isc_dpb_version1));
     appendDpb(dpb, isc_dpb_user_name, user.toLocal8Bit(), QStringLiteral("User_Name"));
     appendDpb(dpb, isc_dpb_password, password.toLocal8Bit(), QStringLiteral("Password"));
+    // The server lists every attachment only to the database's owner and to
+    // a user attached with the administrator role, which must be granted in
+    // the database (GRANT RDB$ADMIN TO <user>); a role not granted is ignored.
+    appendDpb(dpb, isc_dpb_sql_role_name, QByteArray(AdministratorRole), QStringLiteral("RoleName"));
     appendDpbInt(dpb, isc_dpb_connect_timeout, FbConnection::DefaultConnectTimeout);
     isc_db_handle db = attach(database.toLocal8Bit(), dpb);
 

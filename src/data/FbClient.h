@@ -39,6 +39,10 @@ public:
     // statement of its own before it is cancelled.
     static constexpr Milliseconds LockWait{2000};
     static constexpr Milliseconds AnswerWait{3000};
+    // What a transaction waits for a record that another one changed and has
+    // not committed; shorter than AnswerWait, so that a lock held by another
+    // program fails as a lock conflict, not as a server that does not answer.
+    static constexpr int LockTimeoutSeconds = 2;
     // What a cancelled statement gets to give up before the link is dropped.
     static constexpr Milliseconds CancelGrace{1000};
     // Connect timeout in seconds, unless the parameter "connect_timeout" gives one.
@@ -107,7 +111,8 @@ public:
     // How long the current holder has had the lock; zero while it is free.
     Milliseconds busyFor() const;
 
-    // Explicit read-committed, read-write transaction waiting on locks.
+    // Explicit read-committed, read-write transaction waiting on locks for at
+    // most LockTimeoutSeconds (as every transaction does).
     // Statements outside one run in their own transaction, committed at once.
     void startTransaction();
     void commit();
@@ -203,8 +208,15 @@ private:
 QString fbTranslateParams(const QString& sql, QStringList* names);
 
 // Counts the attachments of a database as its user-names list reports them.
-// Attaches once for the count (that attachment is included) and detaches.
+// Attaches once for the count (that attachment is included), with the
+// administrator role when the user holds it there, and detaches. A user who
+// neither owns the database nor holds that role sees its own attachment only.
 int countAttachments(const QString& database, const QString& user, const QString& password);
+constexpr char AdministratorRole[] = "RDB$ADMIN";
+
+// True for a statement that met another transaction's change: a lock held
+// past the wait, or an update conflict once that transaction committed.
+bool isLockConflict(const EDatabaseError& error);
 
 // Builds the error for a failed client call from its status vector.
 EDatabaseError fbError(const intptr_t* status);

@@ -32,7 +32,16 @@ QList<ProcessInfo> LinuxProcesses::list()
         QString executable = QFile::decodeName(QByteArray(target, int(length)));
         if (executable.endsWith(QLatin1String(kDeletedMark)))
             executable.chop(int(sizeof kDeletedMark) - 1);
-        processes.append({pid, executable});
+        QFile cmdline(QStringLiteral("/proc/") + entry + QStringLiteral("/cmdline"));
+        QStringList arguments;
+        if (cmdline.open(QIODevice::ReadOnly)) {
+            QByteArray bytes = cmdline.readAll();
+            if (bytes.endsWith('\0'))
+                bytes.chop(1);
+            for (const QByteArray& argument : bytes.split('\0'))
+                arguments.append(QFile::decodeName(argument));
+        }
+        processes.append({pid, executable, arguments});
     }
     return processes;
 }

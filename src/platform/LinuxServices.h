@@ -41,6 +41,7 @@ public:
 };
 
 // Processes from /proc; those whose executable cannot be read are left out.
+// A script's executable is its interpreter; the script is among its arguments.
 class LinuxProcesses : public Processes {
 public:
     QList<ProcessInfo> list() override;
@@ -52,6 +53,7 @@ public:
 class LinuxLauncher : public Launcher {
 public:
     bool runDetached(const QString& commandLine, int showState) override;
+    bool canRun(const QString& path) override; // ELF or "#!", with execute permission
 };
 
 class LinuxMachineInfo : public MachineInfo {

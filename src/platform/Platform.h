@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -101,7 +102,8 @@ public:
 
 struct ProcessInfo {
     qint64 pid = 0;
-    QString executable; // full path of the executable
+    QString executable;    // full path of the executable
+    QStringList arguments; // the command line, the program's name first
 };
 class Processes {
 public:
@@ -118,6 +120,10 @@ public:
     enum { ShowNormal = 1, ShowMinimized = 6 };
     // Starts an unquoted command line split at blanks, detached.
     virtual bool runDetached(const QString& commandLine, int showState) = 0;
+    // True when the file is a program this machine can start: executable for
+    // the user and in the machine's own format (or a script naming its
+    // interpreter); false for a missing file or one built for another system.
+    virtual bool canRun(const QString& path) = 0;
 };
 
 class FatalExit {

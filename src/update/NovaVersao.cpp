@@ -4,8 +4,12 @@
 #include "data/DMCadastro.h"
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
+#include "support/ExitCode.h"
+#include "support/Kiosk.h"
+#include "support/LocalClock.h"
 #include "support/ProgramPaths.h"
 #include "support/Termination.h"
+#include "update/KioskUpdate.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,7 +55,7 @@ QString updaterCommandLine(const QString& serverDir, const QString& executablePa
 }
 
 void verifica(const QString& releasedRaw, const QString& build, const QString& caption,
-              const QString& serverDir, bool& encerrarSistema)
+              const QString& serverDir, bool& encerrarSistema, bool quiosque)
 {
     const QString released = trimControl(releasedRaw);
     if (released.isEmpty())
@@ -59,9 +63,25 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
     if (!GLibDll::ExisteAtualizacao(released, build))
         return;
 
+    const QString updater = updaterPath(serverDir);
+    // The updater an earlier copy started is still at work, with the news
+    // file that copy wrote: both are left to it, and the display goes on.
+    if (quiosque && KioskUpdate::updaterRunning(updater)) {
+        kiosk::log(QStringLiteral("VARLO"),
+                   QStringLiteral("Versão %1 sendo instalada por %2: a tela continua com a versão %3.")
+                       .arg(released, updater, build));
+        return;
+    }
     const QString newsFile = newsFilePath(ProgramPaths::executablePath());
     platform::removeFile(newsFile);
-    if (!QFileInfo::exists(updaterPath(serverDir))) {
+    // Nobody could read the box, and ending would only have the service
+    // manager start the same release again: the display goes on.
+    if (quiosque && !platform::services().launcher->canRun(updater)) {
+        KioskUpdate::tellOncePerDay(KioskUpdate::cannotInstallText(released, build, updater), LocalClock::today(),
+                                    KioskUpdate::noticeRecordPath());
+        return;
+    }
+    if (!QFileInfo::exists(updater)) {
         platform::services().boxes->show(
             QStringLiteral("A versão atual do sistema está desatualizada.\r"
                            "Porém, o programa de atualização (ATUALIZAVARLO.Exe) não foi localizado no SERVIDOR.\r"
@@ -76,6 +96,9 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
         updaterCommandLine(serverDir, ProgramPaths::executablePath(), caption), platform::Launcher::ShowMinimized);
     platform::removeFile(newsFile);
     ProfileFile(newsFile).writeString(QStringLiteral("Novidades"), QStringLiteral("Versao"), released);
+    // An orderly end: the service manager must not take it for a failure.
+    if (quiosque)
+        setProcessExitCode(0);
     requestTermination();
 }
 
@@ -84,8 +107,8 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
 // Hands over to the updater when the office released a newer version of this
 // program than the running build.
 void TFDMCadastro::VerificaNovaVersao(const QString& coluna, const QString& build, const QString& caption,
-                                      bool& encerrarSistema)
+                                      bool& encerrarSistema, bool quiosque)
 {
     const QString servidor = InfoConexaoAtual ? InfoConexaoAtual->ServidorAplicacao : QString();
-    NovaVersao::verifica(VersaoLiberada(coluna), build, caption, servidor, encerrarSistema);
+    NovaVersao::verifica(VersaoLiberada(coluna), build, caption, servidor, encerrarSistema, quiosque);
 }

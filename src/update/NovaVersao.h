@@ -18,7 +18,10 @@ QString updaterPath(const QString& serverDir);
 // Given the released version as read from the database: compares it with the
 // build, and when it is newer hands over to the updater (or warns that the
 // updater is missing) and asks the application to terminate.
+// In kiosk mode (`quiosque`) the display goes on instead when no updater can
+// run here (reported once a day on standard error) or one is still running,
+// and a hand-over ends the program with exit code 0.
 void verifica(const QString& releasedRaw, const QString& build, const QString& caption,
-              const QString& serverDir, bool& encerrarSistema);
+              const QString& serverDir, bool& encerrarSistema, bool quiosque = false);
 
 } // namespace NovaVersao

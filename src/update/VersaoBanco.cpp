@@ -45,6 +45,17 @@ void atualizaDataAtual(FbConnection& conexao, const FbQuery& lida, const QDate& 
     conexao.commit();
 }
 
+void desfaz(FbConnection& conexao)
+{
+    if (!conexao.inTransaction())
+        return;
+    try {
+        conexao.rollback();
+    } catch (const std::exception&) {
+        // The failure to report is the one that led here.
+    }
+}
+
 } // namespace
 
 bool MesmaVersaoExeBanco(FbConnection& conexao)
@@ -69,15 +80,14 @@ bool MesmaVersaoExeBanco(FbConnection& conexao)
     } else if (!dataAtual.isValid() || dataAtual < hoje) {
         try {
             atualizaDataAtual(conexao, versao, hoje);
-        } catch (const std::exception&) {
-            if (conexao.inTransaction()) {
-                try {
-                    conexao.rollback();
-                } catch (const std::exception&) {
-                    // The failure to report is the one that led here.
-                }
-            }
-            throw Exception(kFalhaAtualizacao);
+        } catch (const std::exception& e) {
+            desfaz(conexao);
+            // Another program's change of the row (held past the lock wait, or
+            // committed meanwhile) is a write not applied: the date stays as
+            // that program left it and the start goes on.
+            const auto* banco = dynamic_cast<const EDatabaseError*>(&e);
+            if (!banco || !isLockConflict(*banco))
+                throw Exception(kFalhaAtualizacao);
         }
     }
 

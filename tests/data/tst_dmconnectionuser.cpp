@@ -9,6 +9,8 @@
 #include "support/TestMain.h"
 #include "support/Termination.h"
 
+#include <QElapsedTimer>
+
 // The office module connected to fresh databases, ready for the user module.
 struct Started {
     explicit Started(bool demo = true) : db(demo)
@@ -112,6 +114,36 @@ private Q_SLOTS:
         QVERIFY(!user.SQLConnectionUser->inTransaction());
         QCOMPARE(s.count(QStringLiteral("SELECT COUNT(*) FROM LOGIN")), 2);
         QCOMPARE(s.count(QStringLiteral("SELECT COUNT(*) FROM LOGIN WHERE CODLOGIN = 1")), 0);
+    }
+
+    // Another program holds an uncommitted change of an open login: the
+    // clean-up gives up after the lock wait with the lock's error, undoes its
+    // own work and keeps the connection for the next statement.
+    void lostLoginLockedByAnotherProgram()
+    {
+        DM_REQUIRE_SERVER();
+        Started s;
+        DmTestDb::exec(s.db.user(), QStringLiteral("INSERT INTO LOGIN (CODLOGIN, CODMODULO, COMPUTADOR) "
+                                                   "VALUES (1, 4, 'PC1')"));
+        FbConnection other(DmTestDb::params(s.db.user()));
+        other.startTransaction();
+        other.exec(QStringLiteral("UPDATE LOGIN SET COMPUTADOR = 'PC2'"));
+        TFDMConnectionUser user(*s.cadastro);
+        user.AbreConexao();
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            user.ExcluiLoginPerdido(0, QString());
+            QFAIL("the locked row was deleted");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(isLockConflict(e), qPrintable(e.message()));
+        }
+        QVERIFY2(clock.elapsed() < FbConnection::AnswerWait.count(), qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!user.SQLConnectionUser->inTransaction());
+        QVERIFY(user.SQLConnectionUser->isOpen());
+        other.rollback();
+        user.ExcluiLoginPerdido(0, QString());
+        QCOMPARE(s.count(QStringLiteral("SELECT COUNT(*) FROM LOGIN")), 0);
     }
 
     void companyLimit_data()

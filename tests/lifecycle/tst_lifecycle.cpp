@@ -164,16 +164,20 @@ private Q_SLOTS:
 
     void pcClockOffAndNotSettable_data()
     {
-        QTest::addColumn<int>("pcDays"); // the PC's date against the server's
-        QTest::newRow("PC a day ahead") << 1;
-        QTest::newRow("PC a day behind") << -1;
+        QTest::addColumn<int>("pcDays");     // the PC's date against the server's
+        QTest::addColumn<bool>("rowLocked"); // another program holds a change of the VERSAOBD row
+        QTest::newRow("PC a day ahead") << 1 << false;
+        QTest::newRow("PC a day behind") << -1 << false;
+        QTest::newRow("another program's lock on VERSAOBD") << 0 << true;
     }
     // The packaged service cannot set the PC's clock. The start goes on, the
     // date stored is the server's and today's calls show (the test server's
-    // clock is the real one).
+    // clock is the real one). Where another program holds the row, the start
+    // waits for it no longer than the lock wait and stores no date.
     void pcClockOffAndNotSettable()
     {
         QFETCH(int, pcDays);
+        QFETCH(bool, rowLocked);
         if (!DbFixture::requireServer())
             return;
         Installation inst;
@@ -183,17 +187,28 @@ private Q_SLOTS:
                         {{QStringLiteral("D"), servidor.addDays(-1)}});
         inst.fake.clock.accept = false;
         LocalClock::setSourceForTesting([pcDays] { return QDateTime::currentDateTime().addDays(pcDays); });
+        FbConnection outroPrograma(DbFixture::params(inst.office));
+        if (rowLocked) {
+            outroPrograma.startTransaction();
+            outroPrograma.exec(QStringLiteral("UPDATE VERSAOBD SET VERSAO_MSN = VERSAO_MSN"));
+        }
 
+        QElapsedTimer inicio;
+        inicio.start();
         auto w = std::make_unique<TFrmPrincipal>();
+        const qint64 levou = inicio.elapsed();
+        if (rowLocked)
+            outroPrograma.rollback();
         QVERIFY2(inst.fake.boxes.shown.isEmpty(), qPrintable(inst.fake.boxes.shown.value(0).text));
         QVERIFY(!terminationRequested());
         QVERIFY(!w->EncerrarSistema);
+        QVERIFY2(levou < FbConnection::LockTimeoutSeconds * 1000 + 8000, qPrintable(QString::number(levou)));
         QCOMPARE(DataDoDia.get(), servidor);
         {
             const auto conexao = DbFixture::connect(inst.office);
             FbQuery guardada(*conexao);
             guardada.open(QStringLiteral("SELECT DATAATUAL FROM VERSAOBD"));
-            QCOMPARE(guardada.field(0).asDate(), servidor);
+            QCOMPARE(guardada.field(0).asDate(), rowLocked ? servidor.addDays(-1) : servidor);
         }
 
         WalkerWatch watch;

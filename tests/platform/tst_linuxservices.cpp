@@ -90,6 +90,78 @@ private Q_SLOTS:
         QVERIFY(!launcher.runDetached(dir.filePath("no-such-program"), platform::Launcher::ShowNormal));
     }
 
+    // What the updater hand-off can start here: a program of this machine or
+    // a script, executable; not a program built for another system.
+    void launcherCanRun_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // "ELF": a copy of this machine's true
+        QTest::addColumn<int>("machineByte");     // replaces the ELF processor field's low byte; -1 keeps it
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("program of this machine") << QByteArray("ELF") << -1 << true << true;
+        QTest::newRow("script") << QByteArray("#!/bin/sh\nexit 0\n") << -1 << true << true;
+        QTest::newRow("not executable") << QByteArray("ELF") << -1 << false << false;
+        QTest::newRow("Windows program") << QByteArray("MZ\x90\0\3\0\0\0\4\0\0\0\xff\xff\0\0") << -1 << true
+                                         << false;
+        QTest::newRow("program of another processor") << QByteArray("ELF") << 0x14 << true << false;
+        QTest::newRow("missing") << QByteArray() << -1 << true << false;
+    }
+    void launcherCanRun()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(int, machineByte);
+        QFETCH(bool, executable);
+        QFETCH(bool, runs);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("AtualizaVarlo.exe");
+        if (!contents.isEmpty()) {
+            QByteArray bytes = contents;
+            if (contents == "ELF") {
+                QFile elf("/usr/bin/true");
+                QVERIFY(elf.open(QIODevice::ReadOnly));
+                bytes = elf.readAll();
+                if (machineByte >= 0)
+                    bytes[18] = char(machineByte);
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+            file.close();
+            if (executable)
+                QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser));
+        }
+        platform::LinuxLauncher launcher;
+        QCOMPARE(launcher.canRun(path), runs);
+    }
+
+    // A script runs under its interpreter: it is found among the arguments.
+    void scriptIsAmongTheArguments()
+    {
+        QTemporaryDir dir;
+        const QString script = dir.filePath("AtualizaVarlo.exe");
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nsleep 30\n");
+        file.close();
+        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser));
+        QProcess child;
+        child.start(script, {"x y"});
+        QVERIFY(child.waitForStarted());
+        platform::LinuxProcesses processes;
+        QStringList arguments;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (const platform::ProcessInfo& p : processes.list())
+                    if (p.pid == child.processId())
+                        arguments = p.arguments;
+                return arguments.contains(script);
+            }(),
+            5000);
+        QCOMPARE(arguments.last(), QStringLiteral("x y"));
+        child.kill();
+        child.waitForFinished(5000);
+    }
+
     void clockRefusesInvalidTime()
     {
         platform::LinuxSystemClock clock;

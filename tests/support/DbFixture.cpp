@@ -137,3 +137,47 @@ int DbFixture::exec(const QString& database, const QString& sql, const FbValues&
     connection.open();
     return connection.exec(sql, values);
 }
+
+namespace {
+
+QString administratorPassword()
+{
+    return qEnvironmentVariable("SYSDBA_PASSWORD", QStringLiteral("masterkey"));
+}
+
+void gbak(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("gbak"), args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw Exception(QStringLiteral("gbak failed: ") + QString::fromLocal8Bit(p.readAllStandardError()));
+}
+
+} // namespace
+
+QString DbFixture::createOfficeOwnedByAdministrator()
+{
+    const QString source = createOffice(true);
+    const QString backup = m_dir + QStringLiteral("/CARTORIO.FBK");
+    gbak({QStringLiteral("-b"), QStringLiteral("-user"), user(), QStringLiteral("-password"), password(), source,
+          backup});
+    const QString target = location(QStringLiteral("ADMIN/CARTORIO.FDB"));
+    QDir().mkpath(m_dir + QStringLiteral("/ADMIN"));
+    gbak({QStringLiteral("-c"), QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-password"),
+          administratorPassword(), backup, target});
+    return target;
+}
+
+int DbFixture::execAsAdministrator(const QString& database, const QString& sql)
+{
+    ConnectionParams p = params(database);
+    for (auto& entry : p) {
+        if (entry.first == QLatin1String("User_Name"))
+            entry.second = QStringLiteral("SYSDBA");
+        else if (entry.first == QLatin1String("Password"))
+            entry.second = administratorPassword();
+    }
+    FbConnection connection(p);
+    connection.open();
+    return connection.exec(sql);
+}

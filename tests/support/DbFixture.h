@@ -29,6 +29,9 @@ public:
     // or with the demonstration content; each returns its "Database" text.
     QString createOffice(bool demo = false);
     QString createUser(bool demo = false);
+    // CARTORIO.FDB with the demonstration content, owned by the server's
+    // administrator (restored from a backup by SYSDBA), as an office's often is.
+    QString createOfficeOwnedByAdministrator();
     QString dir() const { return m_dir; }
     // The "Database" text of a file in dir().
     QString location(const QString& fileName) const;
@@ -38,6 +41,8 @@ public:
     static std::shared_ptr<FbConnection> connect(const QString& database, const QString& charset = QString());
     // Runs one statement as VARLO on its own attachment, for test setup.
     static int exec(const QString& database, const QString& sql, const FbValues& values = {});
+    // The same as the server's administrator (SYSDBA_PASSWORD, else masterkey).
+    static int execAsAdministrator(const QString& database, const QString& sql);
 
 private:
     QString copyTemplate(const QString& fileName, bool demo);

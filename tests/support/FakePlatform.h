@@ -115,7 +115,9 @@ class FakeLauncher : public platform::Launcher {
 public:
     bool runDetached(const QString& commandLine, int showState) override
     { launched.append({commandLine, showState}); return true; }
+    bool canRun(const QString& path) override { return runnable.contains(path); }
     QList<QPair<QString, int>> launched;
+    QStringList runnable; // paths canRun accepts
 };
 
 class FakeFatalExit : public platform::FatalExit {

@@ -7,11 +7,17 @@
 
 #include "config/ProfileFile.h"
 #include "data/DMCadastro.h"
+#include "support/ExitCode.h"
 #include "support/Termination.h"
+#include "update/KioskUpdate.h"
 #include "update/NovaVersao.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +40,34 @@ bool writeUpdater(const QString& dir)
                  "mv \"$out.tmp\" \"$out.txt\"\n");
     script.close();
     return script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+// Bytes of a program for another system: a PE header, executable bit set.
+bool writeWindowsProgram(const QString& path)
+{
+    QFile exe(path);
+    if (!exe.open(QIODevice::WriteOnly))
+        return false;
+    exe.write(QByteArray("MZ\x90\0\3\0\0\0\4\0\0\0\xff\xff\0\0", 16) + QByteArray(240, '\0'));
+    exe.close();
+    return exe.setPermissions(exe.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+// What `work` writes to the process's standard error.
+QString standardError(const std::function<void()>& work)
+{
+    QTemporaryFile capture;
+    if (!capture.open())
+        return QStringLiteral("(standard error not captured)");
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(capture.handle(), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    capture.seek(0);
+    return QString::fromLocal8Bit(capture.readAll());
 }
 
 QByteArray readAll(const QString& path)
@@ -68,24 +102,30 @@ private Q_SLOTS:
     void handOver_data()
     {
         QTest::addColumn<QVariant>("released"); // VERSAO_MSN; null QVariant: NULL; "-": no row
-        QTest::addColumn<bool>("updater");      // AtualizaVarlo.exe in the server folder
-        QTest::addColumn<QString>("outcome");   // launch, warning, nothing
+        QTest::addColumn<QString>("updater");   // in the server folder: script, windows, none; running: started before
+        QTest::addColumn<bool>("quiosque");
+        QTest::addColumn<QString>("outcome");   // launch, warning, nothing, goes on
 
-        QTest::newRow("newer, updater present") << QVariant("2.0.0.0") << true << "launch";
-        QTest::newRow("blanks around are trimmed") << QVariant("  2.0.0.0  ") << true << "launch";
-        QTest::newRow("newer, updater missing") << QVariant("2.0.0.0") << false << "warning";
-        QTest::newRow("null") << QVariant() << true << "nothing";
-        QTest::newRow("blank") << QVariant("   ") << true << "nothing";
-        QTest::newRow("same release") << QVariant("1.0.0.1") << true << "nothing";
-        QTest::newRow("older release") << QVariant("1.0.0.0") << true << "nothing";
-        QTest::newRow("no VERSAOBD row") << QVariant("-") << true << "nothing";
+        QTest::newRow("newer, updater present") << QVariant("2.0.0.0") << "script" << false << "launch";
+        QTest::newRow("blanks around are trimmed") << QVariant("  2.0.0.0  ") << "script" << false << "launch";
+        QTest::newRow("newer, updater missing") << QVariant("2.0.0.0") << "none" << false << "warning";
+        QTest::newRow("null") << QVariant() << "script" << false << "nothing";
+        QTest::newRow("blank") << QVariant("   ") << "script" << false << "nothing";
+        QTest::newRow("same release") << QVariant("1.0.0.1") << "script" << false << "nothing";
+        QTest::newRow("older release") << QVariant("1.0.0.0") << "script" << false << "nothing";
+        QTest::newRow("no VERSAOBD row") << QVariant("-") << "script" << false << "nothing";
+        QTest::newRow("kiosk, updater present") << QVariant("2.0.0.0") << "script" << true << "launch";
+        QTest::newRow("kiosk, updater missing") << QVariant("2.0.0.0") << "none" << true << "goes on";
+        QTest::newRow("kiosk, updater for another system") << QVariant("2.0.0.0") << "windows" << true << "goes on";
+        QTest::newRow("kiosk, updater still running") << QVariant("2.0.0.0") << "running" << true << "goes on";
     }
     // Through the office data module on a real VERSAOBD; the hand-over
     // starts the stand-in updater for real.
     void handOver()
     {
         QFETCH(QVariant, released);
-        QFETCH(bool, updater);
+        QFETCH(QString, updater);
+        QFETCH(bool, quiosque);
         QFETCH(QString, outcome);
         if (!DbFixture::requireServer())
             return;
@@ -97,13 +137,20 @@ private Q_SLOTS:
             DbFixture::exec(office, QStringLiteral("UPDATE VERSAOBD SET VERSAO_MSN = :V"),
                             {{QStringLiteral("V"), released}});
         QTemporaryDir servidor;
-        if (updater)
+        const QString updaterFile = NovaVersao::updaterPath(servidor.path());
+        if (updater == QLatin1String("script") || updater == QLatin1String("running"))
             QVERIFY(writeUpdater(servidor.path()));
+        else if (updater == QLatin1String("windows"))
+            QVERIFY(writeWindowsProgram(updaterFile));
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
 
         FakePlatform fake;
+        if (updater == QLatin1String("running"))
+            fake.processes.running = {{77, QStringLiteral("/usr/bin/dash"), {QStringLiteral("/bin/sh"), updaterFile}}};
         platform::LinuxLauncher realLauncher;
         const bool launches = outcome == QLatin1String("launch");
-        if (launches)
+        if (launches || quiosque)
             platform::services().launcher = &realLauncher;
         LifecycleProgram program;
         program.writeConnection(office, "Servidor Aplica\xE7\xE3o=" + servidor.path().toLocal8Bit() + "\r\n");
@@ -113,8 +160,12 @@ private Q_SLOTS:
         TFDMCadastro dm;
         QVERIFY(InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro);
         QCOMPARE(InfoConexaoAtual->ServidorAplicacao, servidor.path());
+        setProcessExitCode(1); // as the attachment count leaves it beside other programs
         bool encerrar = false;
-        dm.VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), QStringLiteral("1.0.0.1"), kCaption, encerrar);
+        const QString journal = standardError([&] {
+            dm.VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), QStringLiteral("1.0.0.1"), kCaption, encerrar,
+                                  quiosque);
+        });
 
         if (launches) {
             const QString args = servidor.path() + QStringLiteral("/args.txt");
@@ -128,6 +179,8 @@ private Q_SLOTS:
             QCOMPARE(ProfileFile(news).readString(QStringLiteral("Novidades"), QStringLiteral("Versao"), QString()),
                      QStringLiteral("2.0.0.0"));
             QVERIFY(readAll(news).contains("[Novidades]"));
+            // Under a service manager an end by hand-over is no failure.
+            QCOMPARE(processExitCode(), quiosque ? 0 : 1);
         } else if (outcome == QLatin1String("warning")) {
             QCOMPARE(fake.boxes.shown.size(), 1);
             QCOMPARE(fake.boxes.shown[0].text, kUpdaterMissing);
@@ -142,8 +195,37 @@ private Q_SLOTS:
             QVERIFY(fake.launcher.launched.isEmpty());
             QVERIFY(!terminationRequested());
             QVERIFY(!encerrar);
-            QCOMPARE(readAll(news), QByteArray("[Novidades]\r\nVersao=0.0.0.9\r\n"));
+            QCOMPARE(processExitCode(), 1);
         }
+        if (outcome == QLatin1String("nothing") || updater == QLatin1String("running"))
+            QCOMPARE(readAll(news), QByteArray("[Novidades]\r\nVersao=0.0.0.9\r\n"));
+        // The journal hears of a release the display cannot take: one line with both releases.
+        if (outcome == QLatin1String("goes on")) {
+            QCOMPARE(journal.count(QLatin1Char('\n')), 1);
+            QVERIFY2(journal.contains(QLatin1String("2.0.0.0")) && journal.contains(QLatin1String("1.0.0.1")),
+                     qPrintable(journal));
+        } else {
+            QCOMPARE(journal, QString());
+        }
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+
+    // In kiosk mode the release that cannot be installed is told once a day,
+    // however often the service manager starts the program, and again for
+    // another release.
+    void cannotInstallIsToldOnceADay()
+    {
+        QTemporaryDir runtime;
+        const QString record = runtime.filePath(QStringLiteral("told"));
+        const QDate day(2031, 5, 20);
+        const QString text = KioskUpdate::cannotInstallText("2.0.0.0", "1.0.0.1", "/srv/AtualizaVarlo.exe");
+        const QString other = KioskUpdate::cannotInstallText("2.0.0.1", "1.0.0.1", "/srv/AtualizaVarlo.exe");
+        QStringList told;
+        const QList<std::pair<QString, QDate>> starts{
+            {text, day}, {text, day}, {text, day.addDays(1)}, {other, day.addDays(1)}, {other, day.addDays(1)}};
+        for (const auto& [t, d] : starts)
+            told << (KioskUpdate::tellOncePerDay(t, d, record) ? "told" : "-");
+        QCOMPARE(told, (QStringList{"told", "-", "told", "told", "-"}));
     }
 
     // A database failure while reading the release goes to the caller as it is.

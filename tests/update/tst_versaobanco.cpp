@@ -7,6 +7,9 @@
 #include "support/TestMain.h"
 #include "update/VersaoBanco.h"
 
+#include <QElapsedTimer>
+#include <thread>
+
 namespace {
 const QDate kHoje(2021, 5, 20);
 const QStringList kFinal{"P:3:7", "S:Iniciando login...", "P:4:9", "E:Criando formulário de login..."};
@@ -110,29 +113,57 @@ private Q_SLOTS:
         QCOMPARE(DmTestDb::value(db.office(), QStringLiteral("SELECT COUNT(*) FROM VERSAOBD")).toInt(), 0);
     }
 
+    // Another program changes the row: between this step's read and its
+    // write, or holds its change uncommitted through the write (then rolls it
+    // back, or commits it while the write waits). Its change is left alone,
+    // nothing is raised, and the write waits no longer than the lock wait.
     void concurrentChangeIsLeftAlone_data()
     {
         QTest::addColumn<QDate>("stored");
-        QTest::newRow("from null") << QDate();
-        QTest::newRow("from yesterday") << kHoje.addDays(-1);
+        QTest::addColumn<QString>("other"); // before, holds, commits
+        QTest::newRow("changed before the write, from null") << QDate() << "before";
+        QTest::newRow("changed before the write, from yesterday") << kHoje.addDays(-1) << "before";
+        QTest::newRow("lock held through the wait") << kHoje.addDays(-1) << "holds";
+        QTest::newRow("lock released by a commit") << kHoje.addDays(-1) << "commits";
     }
     void concurrentChangeIsLeftAlone()
     {
         QFETCH(QDate, stored);
+        QFETCH(QString, other);
         DM_REQUIRE_SERVER();
         DmTestDb db;
         setStored(db, stored);
         FakePlatform fake;
         FakeSplash splash;
-        // Another program moves the date between this step's read and its write.
         const QDate theirs = kHoje.addDays(-3);
-        splash.onExecutando = [&](const QString& text) {
-            if (text.startsWith(QLatin1String("Ajustando")))
-                setStored(db, theirs);
-        };
+        FbConnection holder(DmTestDb::params(db.office()));
+        std::thread committer;
+        if (other == QLatin1String("before")) {
+            splash.onExecutando = [&](const QString& text) {
+                if (text.startsWith(QLatin1String("Ajustando")))
+                    setStored(db, theirs);
+            };
+        } else {
+            holder.startTransaction();
+            holder.exec(QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = :D"), {{QStringLiteral("D"), theirs}});
+            if (other == QLatin1String("commits"))
+                committer = std::thread([&holder] {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                    holder.commit();
+                });
+        }
         FbConnection c(DmTestDb::params(db.office()));
-        QVERIFY(MesmaVersaoExeBanco(c));
-        QCOMPARE(storedDate(db).toDate(), theirs);
+        QElapsedTimer clock;
+        clock.start();
+        const bool result = MesmaVersaoExeBanco(c);
+        const qint64 took = clock.elapsed();
+        if (committer.joinable())
+            committer.join();
+        if (holder.inTransaction())
+            holder.rollback();
+        QVERIFY(result);
+        QVERIFY2(took < FbConnection::LockTimeoutSeconds * 1000 + 2000, qPrintable(QString::number(took)));
+        QCOMPARE(storedDate(db).toDate(), other == QLatin1String("holds") ? stored : theirs);
         QVERIFY(!c.inTransaction());
         QCOMPARE(splash.events.mid(splash.events.size() - kFinal.size()), kFinal);
     }

@@ -1,5 +1,7 @@
 #include "Verificacao.h"
 
+#include "data/ConnectionDefinition.h"
+#include "data/FbClient.h"
 #include "display/TicketQueryPlan.h"
 
 Verificacao verificaConsulta(FbConnection& connection, const QString& tiposSenha)
@@ -27,5 +29,29 @@ Verificacao verificaConsulta(FbConnection& connection, const QString& tiposSenha
                 << QStringLiteral("  ") + ticketIndexStatement();
     }
     v.lines << QStringLiteral("Depois, rode \"senha verificar\" de novo.");
+    return v;
+}
+
+Verificacao verificaConexoes(FbConnection& connection, const QString& database)
+{
+    connection.open();
+    const QString usuario = ConnectionDefinition::usuarioBanco();
+    // This tool's own attachment and the count's: both are listed when the
+    // user may see the attachments of others.
+    const int conexoes = countAttachments(database, usuario, ConnectionDefinition::senhaBanco());
+    Verificacao v;
+    if (conexoes >= 2) {
+        v.lines << QStringLiteral("OK: o usuário %1 vê as conexões dos outros programas ao banco do cartório"
+                                  " (%2 conexões).").arg(usuario).arg(conexoes);
+        return v;
+    }
+    v.exitCode = 1;
+    v.lines << QStringLiteral("ATENÇÃO: o usuário %1 vê só a própria conexão ao banco do cartório: não é o dono do"
+                              " banco nem tem nele o papel %2.").arg(usuario, QLatin1String(AdministratorRole))
+            << QStringLiteral("O monitor conta as conexões para saber se outro programa usa o banco: assim os"
+                              " logins perdidos nunca são excluídos e o código de saída fica errado.")
+            << QStringLiteral("Para corrigir, execute no banco do cartório (como SYSDBA ou o dono do banco):")
+            << QStringLiteral("  GRANT %1 TO %2;").arg(QLatin1String(AdministratorRole), usuario)
+            << QStringLiteral("Depois, rode \"senha verificar\" de novo.");
     return v;
 }

@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -32,7 +33,8 @@ const char* const Usage =
     "  senha chamar <LETRA-NUMERO | LETRA NUMERO> --terminal <codigo>\n"
     "  senha listar [--tipos F,P]\n"
     "  senha demo [--count N] [--intervalo S]   (N = 0: sem fim; S = 8)\n"
-    "  senha verificar [--tipos F,P]   (sai com 1 quando a consulta do monitor nao usa indice)\n"
+    "  senha verificar [--tipos F,P]   (sai com 1 quando a consulta do monitor nao usa indice\n"
+    "                                   ou o usuario nao ve as conexoes dos outros programas)\n"
     "opcao geral: --database <texto>  (senao: dbxconnections.ini ao lado do programa)\n";
 
 struct UsageError : Exception {
@@ -166,19 +168,25 @@ int demo(FbConnection& conn, const Args& args)
     return 0;
 }
 
-// The display's query on this database: read through an index (0) or by a
-// scan of the whole ticket table (1, with the fix). The ticket types are the
-// display's own (CARTORIO.ini beside this program) unless given.
+// The display's query on this database: read through an index or by a scan
+// of the whole ticket table; and whether the program's user sees the other
+// programs' attachments. 0 when both are well, 1 with the fixes otherwise.
+// The ticket types are the display's own (CARTORIO.ini beside this program)
+// unless given.
 int verificar(FbConnection& conn, const Args& args)
 {
     requireWords(args, 1, 1);
     const QString tipos = args.options.contains(QStringLiteral("tipos"))
         ? args.options.value(QStringLiteral("tipos"))
         : MonitorSettings::RetornaTiposSenha();
-    const Verificacao v = verificaConsulta(conn, tipos);
-    for (const QString& line : v.lines)
-        out(line);
-    return v.exitCode;
+    int exitCode = 0;
+    for (const Verificacao& v :
+         {verificaConsulta(conn, tipos), verificaConexoes(conn, conn.param(QStringLiteral("Database")))}) {
+        for (const QString& line : v.lines)
+            out(line);
+        exitCode = std::max(exitCode, v.exitCode);
+    }
+    return exitCode;
 }
 
 } // namespace

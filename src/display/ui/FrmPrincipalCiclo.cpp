@@ -177,7 +177,7 @@ void TFrmPrincipal::FormActivate()
                 close();
             else if (FDMCadastro)
                 FDMCadastro->VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), InfoConexaoAtual->Aplicacao.Build,
-                                                windowTitle(), EncerrarSistema);
+                                                windowTitle(), EncerrarSistema, m_quiosque.ativo);
             PrimeiraAtivacao = false;
         }
         if (!EncerrarSistema) {
