@@ -69,6 +69,10 @@ QtAudioOutput::QtAudioOutput(SoundReports& reports, QObject* parent)
     m_tail->setSingleShot(true);
     m_tail->setInterval(BufferMs);
     connect(m_tail, &QTimer::timeout, this, &QtAudioOutput::finish);
+    m_idle = new QTimer(this);
+    m_idle->setSingleShot(true);
+    m_idle->setInterval(IdleCloseMs);
+    connect(m_idle, &QTimer::timeout, this, &QtAudioOutput::close);
     m_watchdog = new QTimer(this);
     m_watchdog->setSingleShot(true);
     connect(m_watchdog, &QTimer::timeout, this, [this] {
@@ -86,6 +90,7 @@ QtAudioOutput::~QtAudioOutput()
 
 void QtAudioOutput::play(const Pcm& pcm, int volume, std::function<void()> done)
 {
+    m_idle->stop();
     m_tail->stop();
     m_watchdog->stop();
     m_samples.clear();
@@ -198,6 +203,10 @@ void QtAudioOutput::finish()
     m_watchdog->stop();
     m_samples.clear();
     m_written = 0;
+    // A quiet screen keeps no stream fed with silence for hours: calls that
+    // follow each other closely find it open, the first after a pause opens it.
+    if (m_sink)
+        m_idle->start();
     std::function<void()> done = std::move(m_done);
     m_done = nullptr;
     if (done)

@@ -51,8 +51,8 @@ public:
     virtual void stop() = 0;
 };
 
-// The default audio output of Qt Multimedia. The stream stays open, fed with
-// silence between buffers of the same format: a sound server starts a new
+// The default audio output of Qt Multimedia. The stream stays open for a
+// minute after a buffer, fed with silence until the next one of its format: a sound server starts a new
 // stream late (up to two seconds when the one before has just closed), while
 // samples written to an open stream play within its buffer.
 class QtAudioOutput : public QObject, public AudioOutput {
@@ -66,6 +66,7 @@ public:
     static constexpr int BufferMs = 400;  // what the stream holds ahead of what is heard
     static constexpr int FeedMs = 20;     // how often the stream is topped up
     static constexpr int MarginMs = 2000; // past a buffer's length, the output counts as stuck
+    static constexpr int IdleCloseMs = 60000; // a stream unused this long is closed
 
 private:
     bool open(const QAudioFormat& format);
@@ -81,6 +82,7 @@ private:
     QTimer* m_feed = nullptr;
     QTimer* m_tail = nullptr;
     QTimer* m_watchdog = nullptr;
+    QTimer* m_idle = nullptr;
     std::function<void()> m_done;
 };
 
