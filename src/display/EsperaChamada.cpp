@@ -47,14 +47,12 @@ void EsperaChamada::novaPassagem(const QList<TicketRow>& rows, const QDate& data
         return;
     }
     // The tickets new to the screen first, then the rest, each in the query's order.
-    QSet<QString> novas;
+    QList<TicketRow> vistas;
     for (const TicketRow& row : rows)
-        if (!m_vistas.contains(chave(row)))
-            novas.insert(chave(row));
+        if (m_vistas.contains(chave(row)))
+            vistas.append(row);
     acrescentaNovas(rows);
-    for (const TicketRow& row : rows)
-        if (!novas.contains(chave(row)))
-            m_fila.append(row);
+    m_fila += vistas;
 }
 
 TicketRow EsperaChamada::proxima()

@@ -11,7 +11,6 @@
 #include "support/Termination.h"
 #include "update/KioskUpdate.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace NovaVersao {
