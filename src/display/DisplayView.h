@@ -1,7 +1,8 @@
 #pragma once
-// What the call walker changes on the display window. The window implements
-// DisplayView; its methods are called on the window thread only, through the
-// DisplayGate hand-off.
+// What the program changes on the display window. The window implements
+// DisplayView; its methods are called on the window thread only: by the
+// display session directly, and by the call walker through the DisplayGate
+// hand-off.
 
 #include <QString>
 
@@ -33,10 +34,25 @@ struct VozChamada {
 class DisplayView {
 public:
     virtual ~DisplayView() = default;
+
+    // What the walker changes.
     virtual void setPreferencialCaption(const QString& text) = 0; // PnlPreferencial
     virtual void setLocalCaption(const QString& text) = 0;        // LblLocal
     virtual void setScreenTexts(const ScreenTexts& texts) = 0;
     virtual int outerWidth() const = 0;   // the window's outer width in pixels
     virtual bool repetirSom() const = 0;  // RepetirSom of the window's settings
     virtual VozChamada voz() const { return {}; }
+
+    // What the session changes while it starts and ends the program.
+    virtual QString title() const { return {}; }
+    virtual void setTitle(const QString&) {}
+    virtual void setOfficeName(const QString&) {} // PnlNomeCartorio
+    // The design layout again: the scaling fields back to 800 x 600, the
+    // call texts blanked, scaling off, and the outer size 800 x 600.
+    virtual void resetLayout() {}
+    // Scaling on, then maximised (the whole screen in kiosk mode).
+    virtual void maximize() {}
+    virtual void repaintNow() {}
+    virtual void setBusy(bool) {} // the hourglass pointer while true
+    virtual void closeView() {}
 };

@@ -120,7 +120,7 @@ private Q_SLOTS:
     {
         FakePlatform fake;
         const Parts parts = startup::programParts();
-        TFrmPrincipal window(nullptr, TFrmPrincipal::SemBancos);
+        TFrmPrincipal window(nullptr, TFrmPrincipal::Start::WithoutDatabases);
         QPointer<QDialog> dialog = parts.createConfigDialog();
         parts.connectWindows(&window, dialog);
         bool shown = false;
@@ -130,10 +130,10 @@ private Q_SLOTS:
         });
         window.ipodeSenhasChamadas1Click();
         QVERIFY(shown);
-        QVERIFY(!*window.PararChamadas);
+        QVERIFY(!*window.session().PararChamadas);
         delete dialog;
         window.ipodeSenhasChamadas1Click();
-        QVERIFY(!*window.PararChamadas);
+        QVERIFY(!*window.session().PararChamadas);
     }
 
     void missingHelperLibrary()

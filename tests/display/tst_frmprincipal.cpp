@@ -47,7 +47,7 @@ private Q_SLOTS:
     void init()
     {
         m_platform = std::make_unique<FakePlatform>();
-        m_w = std::make_unique<TFrmPrincipal>(nullptr, TFrmPrincipal::SemBancos);
+        m_w = std::make_unique<TFrmPrincipal>(nullptr, TFrmPrincipal::Start::WithoutDatabases);
     }
     void cleanup()
     {
@@ -68,8 +68,8 @@ private Q_SLOTS:
         QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(w.font().pixelSize(), 11);
         QCOMPARE(w.tamanhoFonte(), 8);
-        QCOMPARE(w.Timer1->interval(), 1000);
-        QVERIFY(w.Timer1->isActive());
+        QCOMPARE(w.findChild<QTimer*>(QStringLiteral("Timer1"))->interval(), 1000);
+        QVERIFY(w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
         QStringList ordem;
         for (TControl* c : w.componentes())
             ordem << c->objectName();
@@ -143,30 +143,30 @@ private Q_SLOTS:
     void designLooks()
     {
         TFrmPrincipal& w = *m_w;
-        QCOMPARE(w.PnlSenhaChamadas->color(), QColor(0xB9, 0xDC, 0xFF));
-        QCOMPARE(w.Panel4->color(), QColor(0xB9, 0xDC, 0xFF));
-        QCOMPARE(w.Panel6->color(), QColor(0x8A, 0xC5, 0xFF));
-        QCOMPARE(w.PnlNumeroSenha->color(), QColor(0x3E, 0x3E, 0xFF));
-        QCOMPARE(w.PnlNumeroMesa->color(), QColor(0x0A, 0xB1, 0xA0));
-        QCOMPARE(w.PnlPreferencial->fontColor(), QColor(0xFF, 0xFF, 0x00));
-        QCOMPARE(w.PnlNumeroSenha->font().pixelSize(), 200);
-        QVERIFY(w.PnlNumeroSenha->font().bold());
-        QCOMPARE(w.PnlNumeroSenha->font().family(), QStringLiteral("Arial"));
-        QCOMPARE(w.Label3->caption(), QStringLiteral("  Últimas chamadas"));
-        QCOMPARE(w.Label1->caption(), QStringLiteral("   Senha"));
-        QCOMPARE(w.LblLocal->caption(), QStringLiteral(" Mesa"));
-        QCOMPARE(w.PnlNomeCartorio->caption(), QStringLiteral("Nome do Cartório"));
-        QCOMPARE(w.Label2->font().pixelSize(), 27);
-        QVERIFY(w.LblUltSenha1->transparent());
-        QVERIFY(!w.LblLocal->transparent());
-        QCOMPARE(w.PnlPreferencial->tag(), 0);
+        QCOMPARE(w.componente(QStringLiteral("PnlSenhaChamadas"))->color(), QColor(0xB9, 0xDC, 0xFF));
+        QCOMPARE(w.componente(QStringLiteral("Panel4"))->color(), QColor(0xB9, 0xDC, 0xFF));
+        QCOMPARE(w.componente(QStringLiteral("Panel6"))->color(), QColor(0x8A, 0xC5, 0xFF));
+        QCOMPARE(w.componente(QStringLiteral("PnlNumeroSenha"))->color(), QColor(0x3E, 0x3E, 0xFF));
+        QCOMPARE(w.componente(QStringLiteral("PnlNumeroMesa"))->color(), QColor(0x0A, 0xB1, 0xA0));
+        QCOMPARE(w.componente(QStringLiteral("PnlPreferencial"))->fontColor(), QColor(0xFF, 0xFF, 0x00));
+        QCOMPARE(w.componente(QStringLiteral("PnlNumeroSenha"))->font().pixelSize(), 200);
+        QVERIFY(w.componente(QStringLiteral("PnlNumeroSenha"))->font().bold());
+        QCOMPARE(w.componente(QStringLiteral("PnlNumeroSenha"))->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(w.componente(QStringLiteral("Label3"))->caption(), QStringLiteral("  Últimas chamadas"));
+        QCOMPARE(w.componente(QStringLiteral("Label1"))->caption(), QStringLiteral("   Senha"));
+        QCOMPARE(w.componente(QStringLiteral("LblLocal"))->caption(), QStringLiteral(" Mesa"));
+        QCOMPARE(w.componente(QStringLiteral("PnlNomeCartorio"))->caption(), QStringLiteral("Nome do Cartório"));
+        QCOMPARE(w.componente(QStringLiteral("Label2"))->font().pixelSize(), 27);
+        QVERIFY(w.componente<TLabel>(QStringLiteral("LblUltSenha1"))->transparent());
+        QVERIFY(!w.componente<TLabel>(QStringLiteral("LblLocal"))->transparent());
+        QCOMPARE(w.componente(QStringLiteral("PnlPreferencial"))->tag(), 0);
     }
 
     void clearsOnlyTheCallTexts()
     {
         TFrmPrincipal& w = *m_w;
         for (const QString& name : kOrdem)
-            w.setCaptionOf(name, QStringLiteral("x"));
+            w.componente(name)->setCaption(QStringLiteral("x"));
         w.LimpaTodosLabelSenha();
         const QStringList limpos = {
             QStringLiteral("PnlNumeroSenha"), QStringLiteral("PnlNumeroMesa"), QStringLiteral("LblUltSenha1"),
@@ -180,9 +180,9 @@ private Q_SLOTS:
     void firstResizeOnlyRecords()
     {
         TFrmPrincipal& w = *m_w;
-        const QRect antes = w.LblUltMesa1->geometry();
+        const QRect antes = w.componente(QStringLiteral("LblUltMesa1"))->geometry();
         redimensiona(w, 1000, 700);
-        QCOMPARE(w.LblUltMesa1->geometry(), antes);
+        QCOMPARE(w.componente(QStringLiteral("LblUltMesa1"))->geometry(), antes);
         QVERIFY(w.RedimensionarAtivo);
         QCOMPARE(w.LarguraAnterior, 1000);
         QCOMPARE(w.AlturaAnterior, 700);
@@ -216,17 +216,17 @@ private Q_SLOTS:
             }
         }
         // Aligned panels still fill their parents.
-        QCOMPARE(w.PnlSenhaChamadas->geometry(), QRect(0, 1200 - 416, 1600, 416));
-        QCOMPARE(w.PnlNomeCartorio->geometry(), QRect(0, 0, 1600, 82));
-        QCOMPARE(w.Panel7->geometry(), QRect(0, 82, 1600, 1200 - 416 - 82));
-        QCOMPARE(w.PnlMesa->geometry().right(), w.Panel7->contentsRect().right());
+        QCOMPARE(w.componente(QStringLiteral("PnlSenhaChamadas"))->geometry(), QRect(0, 1200 - 416, 1600, 416));
+        QCOMPARE(w.componente(QStringLiteral("PnlNomeCartorio"))->geometry(), QRect(0, 0, 1600, 82));
+        QCOMPARE(w.componente(QStringLiteral("Panel7"))->geometry(), QRect(0, 82, 1600, 1200 - 416 - 82));
+        QCOMPARE(w.componente(QStringLiteral("PnlMesa"))->geometry().right(), w.componente(QStringLiteral("Panel7"))->contentsRect().right());
         QCOMPARE(w.tamanhoFonte(), 16);
         QCOMPARE(w.LarguraAnterior, 1600);
         QCOMPARE(w.AlturaAnterior, 1200);
 
         // A later resize scales relative to the previous size.
         redimensiona(w, 800, 600);
-        QCOMPARE(w.LblUltMesa3->geometry(), QRect(520, -1, 257, 55));
+        QCOMPARE(w.componente(QStringLiteral("LblUltMesa3"))->geometry(), QRect(520, -1, 257, 55));
         QCOMPARE(w.tamanhoFonte(), 8);
     }
 
@@ -262,14 +262,14 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_VERIFY(w.RedimensionarAtivo);
-        QTRY_VERIFY(!w.PrimeiraAtivacao);
+        QTRY_VERIFY(!w.session().PrimeiraAtivacao);
         const QSize antes = w.frameGeometry().size();
-        const QRect mesa = w.LblUltMesa1->geometry();
+        const QRect mesa = w.componente(QStringLiteral("LblUltMesa1"))->geometry();
         w.showNormal();
         const QSize moldura = w.frameGeometry().size() - w.size();
         w.resize(antes * 2 - moldura);
         QTRY_COMPARE(w.LarguraAnterior, antes.width() * 2);
-        QCOMPARE(w.LblUltMesa1->geometry(), QRect(mesa.x() * 2, mesa.y() * 2, mesa.width() * 2, mesa.height() * 2));
+        QCOMPARE(w.componente(QStringLiteral("LblUltMesa1"))->geometry(), QRect(mesa.x() * 2, mesa.y() * 2, mesa.width() * 2, mesa.height() * 2));
     }
 
     void firstActivationMaximisesOnce()
@@ -278,7 +278,7 @@ private Q_SLOTS:
         w.FormActivate();
         QVERIFY(w.RedimensionarAtivo);
         QVERIFY(w.windowState() & Qt::WindowMaximized);
-        QVERIFY(!w.PrimeiraAtivacao);
+        QVERIFY(!w.session().PrimeiraAtivacao);
         w.setWindowState(Qt::WindowNoState);
         w.FormActivate();
         QVERIFY(!(w.windowState() & Qt::WindowMaximized));
@@ -310,26 +310,26 @@ private Q_SLOTS:
         LocalClock::setServerOffsetSecs(serverAheadSecs);
         m_w->Timer1Timer();
         LocalClock::setSourceForTesting({});
-        QCOMPARE(m_w->PnlHorario->caption(), expected);
+        QCOMPARE(m_w->componente(QStringLiteral("PnlHorario"))->caption(), expected);
     }
 
     void markerBlinksWhileShown()
     {
         TFrmPrincipal& w = *m_w;
         const QColor amarelo(0xFF, 0xFF, 0x00), verde(0x00, 0xFF, 0x00);
-        w.PnlPreferencial->setFontColor(Qt::red);
+        w.componente(QStringLiteral("PnlPreferencial"))->setFontColor(Qt::red);
         const QList<QColor> esperado = {amarelo, verde, amarelo, verde};
         for (int i = 0; i < esperado.size(); ++i) {
             w.Timer1Timer();
-            QCOMPARE(w.PnlPreferencial->fontColor(), esperado[i]);
-            QCOMPARE(w.PnlPreferencial->tag(), i % 2 == 0 ? 1 : 0);
+            QCOMPARE(w.componente(QStringLiteral("PnlPreferencial"))->fontColor(), esperado[i]);
+            QCOMPARE(w.componente(QStringLiteral("PnlPreferencial"))->tag(), i % 2 == 0 ? 1 : 0);
         }
         w.Timer1Timer();
-        w.PnlPreferencial->setCaption(QString());
+        w.componente(QStringLiteral("PnlPreferencial"))->setCaption(QString());
         w.Timer1Timer();
         w.Timer1Timer();
-        QCOMPARE(w.PnlPreferencial->fontColor(), amarelo);
-        QCOMPARE(w.PnlPreferencial->tag(), 1);
+        QCOMPARE(w.componente(QStringLiteral("PnlPreferencial"))->fontColor(), amarelo);
+        QCOMPARE(w.componente(QStringLiteral("PnlPreferencial"))->tag(), 1);
     }
 
     void onlyTheMarkOpensTheMenu()
@@ -337,16 +337,16 @@ private Q_SLOTS:
         TFrmPrincipal& w = *m_w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.PopupMenuConfig->actions().size(), 1);
-        QCOMPARE(w.ipodeSenhasChamadas1->text(), QStringLiteral("Configurações"));
+        QCOMPARE(w.findChild<QMenu*>(QStringLiteral("PopupMenuConfig"))->actions().size(), 1);
+        QCOMPARE(w.findChild<QAction*>(QStringLiteral("ipodeSenhasChamadas1"))->text(), QStringLiteral("Configurações"));
         for (TControl* c : w.componentes()) {
             QContextMenuEvent evento(QContextMenuEvent::Mouse, QPoint(2, 2), c->mapToGlobal(QPoint(2, 2)));
             QCoreApplication::sendEvent(c, &evento);
-            QCOMPARE(w.PopupMenuConfig->isVisible(), c == w.Label2);
-            w.PopupMenuConfig->hide();
+            QCOMPARE(w.findChild<QMenu*>(QStringLiteral("PopupMenuConfig"))->isVisible(), c == w.componente(QStringLiteral("Label2")));
+            w.findChild<QMenu*>(QStringLiteral("PopupMenuConfig"))->hide();
         }
         QSignalSpy pedidos(&w, &TFrmPrincipal::configuracaoSolicitada);
-        w.ipodeSenhasChamadas1->trigger();
+        w.findChild<QAction*>(QStringLiteral("ipodeSenhasChamadas1"))->trigger();
         QCOMPARE(pedidos.size(), 1);
     }
 
@@ -425,12 +425,12 @@ private Q_SLOTS:
     void shortTextsKeepTheDesignFont()
     {
         TFrmPrincipal& w = *m_w;
-        w.setCaptionOf(QStringLiteral("PnlNumeroMesa"), QStringLiteral("7"));
-        w.setCaptionOf(QStringLiteral("LblUltMesa1"), QStringLiteral("7"));
-        w.setCaptionOf(QStringLiteral("LblUltSenha1"), QStringLiteral("F-7"));
-        QCOMPARE(w.PnlNumeroMesa->displayFont().pixelSize(), 200);
-        QCOMPARE(w.LblUltMesa1->displayFont().pixelSize(), 53);
-        QCOMPARE(w.LblUltSenha1->width(), QFontMetrics(w.LblUltSenha1->font()).horizontalAdvance(QStringLiteral("F-7")));
+        w.componente(QStringLiteral("PnlNumeroMesa"))->setCaption(QStringLiteral("7"));
+        w.componente(QStringLiteral("LblUltMesa1"))->setCaption(QStringLiteral("7"));
+        w.componente(QStringLiteral("LblUltSenha1"))->setCaption(QStringLiteral("F-7"));
+        QCOMPARE(w.componente(QStringLiteral("PnlNumeroMesa"))->displayFont().pixelSize(), 200);
+        QCOMPARE(w.componente(QStringLiteral("LblUltMesa1"))->displayFont().pixelSize(), 53);
+        QCOMPARE(w.componente(QStringLiteral("LblUltSenha1"))->width(), QFontMetrics(w.componente(QStringLiteral("LblUltSenha1"))->font()).horizontalAdvance(QStringLiteral("F-7")));
     }
 };
 

@@ -16,6 +16,7 @@
 #include "support/Errors.h"
 #include "support/Termination.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -33,8 +34,8 @@ class WalkerWatch : public QObject {
 public:
     void attach(TFrmPrincipal& w)
     {
-        QVERIFY(w.controleChamadas());
-        connect(w.controleChamadas(), &WalkerControl::walkerCreated, this, [this](ThChamaSenha* walker) {
+        QVERIFY(w.session().walkers());
+        connect(w.session().walkers(), &WalkerControl::walkerCreated, this, [this](ThChamaSenha* walker) {
             // A new walker may start only when no other one is still inside its body.
             if (running() > 0)
                 ++overlaps;
@@ -72,10 +73,10 @@ public:
 void mostra(TFrmPrincipal& w, WalkerWatch* watch = nullptr)
 {
     w.show();
-    if (watch && w.controleChamadas())
+    if (watch && w.session().walkers())
         watch->attach(w);
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    if (!QTest::qWaitFor([&w] { return !w.PrimeiraAtivacao; }, 2000))
+    if (!QTest::qWaitFor([&w] { return !w.session().PrimeiraAtivacao; }, 2000))
         w.FormActivate();
 }
 
@@ -118,17 +119,17 @@ private Q_SLOTS:
         QVERIFY(fake.boxes.shown[0].text.startsWith(
             QStringLiteral("Não foi possível estabelecer conexão com o Servidor de Banco de Dados.\rErro: ")));
         QVERIFY(terminationRequested());
-        QVERIFY(!w.EncerrarSistema);
-        QVERIFY(w.FDMCadastro);
-        QVERIFY(!w.FDMConnectionUser);
+        QVERIFY(!w.session().EncerrarSistema);
+        QVERIFY(w.session().FDMCadastro);
+        QVERIFY(!w.session().FDMConnectionUser);
         QVERIFY(w.windowTitle().isEmpty());
 
         // The program is ending: neither show nor activation does anything.
         w.FormShow();
         w.FormActivate();
-        QVERIFY(!w.controleChamadas());
-        QCOMPARE(w.PnlNomeCartorio->caption(), QStringLiteral("Nome do Cartório"));
-        QVERIFY(w.consultaSenhas().isEmpty());
+        QVERIFY(!w.session().walkers());
+        QCOMPARE(w.componente(QStringLiteral("PnlNomeCartorio"))->caption(), QStringLiteral("Nome do Cartório"));
+        QVERIFY(w.session().ticketSql().isEmpty());
         QVERIFY(!w.RedimensionarAtivo);
         QCOMPARE(fake.boxes.shown.size(), 1);
         QVERIFY(fake.launcher.launched.isEmpty());
@@ -143,10 +144,10 @@ private Q_SLOTS:
         TFrmPrincipal w;
         QVERIFY2(inst.fake.boxes.shown.isEmpty(), qPrintable(inst.fake.boxes.shown.value(0).text));
         QVERIFY(!terminationRequested());
-        QVERIFY(!w.EncerrarSistema);
+        QVERIFY(!w.session().EncerrarSistema);
         QCOMPARE(w.windowTitle(), QStringLiteral("Monitor Senha [ 1.0.0.1 ]"));
-        QVERIFY(w.FDMCadastro);
-        QVERIFY(w.FDMConnectionUser);
+        QVERIFY(w.session().FDMCadastro);
+        QVERIFY(w.session().FDMConnectionUser);
         QVERIFY(InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro && InfoConexaoAtual->ConectadoUsuario);
         QCOMPARE(InfoConexaoAtual->Aplicacao.Titulo, QStringLiteral("Monitor Senha [ 1.0.0.1 ]"));
         QCOMPARE(InfoConexaoAtual->Aplicacao.Sistema, QStringLiteral("CARTÓRIO"));
@@ -201,7 +202,7 @@ private Q_SLOTS:
             outroPrograma.rollback();
         QVERIFY2(inst.fake.boxes.shown.isEmpty(), qPrintable(inst.fake.boxes.shown.value(0).text));
         QVERIFY(!terminationRequested());
-        QVERIFY(!w->EncerrarSistema);
+        QVERIFY(!w->session().EncerrarSistema);
         QVERIFY2(levou < FbConnection::LockTimeoutSeconds * 1000 + 8000, qPrintable(QString::number(levou)));
         QCOMPARE(DataDoDia.get(), servidor);
         {
@@ -213,7 +214,7 @@ private Q_SLOTS:
 
         WalkerWatch watch;
         mostra(*w, &watch);
-        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 5000);
         w.reset();
         QTRY_VERIFY(watch.allEnded());
     }
@@ -234,7 +235,7 @@ private Q_SLOTS:
                                                 "Classe: Exception"));
         QCOMPARE(box.title, QStringLiteral("VARLO"));
         QCOMPARE(box.style, 16);
-        QVERIFY(w->EncerrarSistema);
+        QVERIFY(w->session().EncerrarSistema);
         QVERIFY(terminationRequested());
 
         // No hook: a message leaves the last activity alone.
@@ -248,7 +249,7 @@ private Q_SLOTS:
         WalkerWatch watch;
         w->show();
         watch.attach(*w);
-        if (!QTest::qWaitFor([&w] { return !w->PrimeiraAtivacao; }, 2000))
+        if (!QTest::qWaitFor([&w] { return !w->session().PrimeiraAtivacao; }, 2000))
             w->FormActivate();
         QTRY_VERIFY(!w->isVisible());
         QVERIFY(!(w->windowState() & Qt::WindowMaximized));
@@ -300,16 +301,16 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         WalkerWatch watch;
         mostra(*w, &watch);
-        QCOMPARE(w->PnlNomeCartorio->caption(), kNomeCartorio);
-        QCOMPARE(w->Configuracao.RepetirSom, repetir);
+        QCOMPARE(w->componente(QStringLiteral("PnlNomeCartorio"))->caption(), kNomeCartorio);
+        QCOMPARE(w->session().Configuracao.RepetirSom, repetir);
         QCOMPARE(InfoConexaoAtual->Parametro.TEMPOSENHA, 0);
         if (list.isEmpty())
-            QCOMPARE(w->consultaSenhas(), ticketQuerySql(QString()));
+            QCOMPARE(w->session().ticketSql(), ticketQuerySql(QString()));
         else
-            QVERIFY2(w->consultaSenhas().contains(QStringLiteral(" AND SIGLA_SENHA IN (") + list + QStringLiteral(") ")),
-                     qPrintable(w->consultaSenhas()));
+            QVERIFY2(w->session().ticketSql().contains(QStringLiteral(" AND SIGLA_SENHA IN (") + list + QStringLiteral(") ")),
+                     qPrintable(w->session().ticketSql()));
 
-        QTRY_COMPARE_WITH_TIMEOUT(w->LblUltSenha1->caption(), lastPrevious, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("LblUltSenha1"))->caption(), lastPrevious, 10000);
         if (soundOnce)
             QCOMPARE(inst.fake.sound.played.size(), 1);
         else
@@ -345,12 +346,12 @@ private Q_SLOTS:
         QCOMPARE(inst.fake.boxes.shown.size(), 1);
         QCOMPARE(inst.fake.boxes.shown[0].style, 16);
         QCOMPARE(InfoConexaoAtual->Parametro.TEMPOSENHA, tempoSenha);
-        QVERIFY(w->consultaSenhas().contains(QStringLiteral(" AND SIGLA_SENHA IN ('P') ")));
+        QVERIFY(w->session().ticketSql().contains(QStringLiteral(" AND SIGLA_SENHA IN ('P') ")));
         // A call reached the screen and stays there (5 s) long enough to be read.
         QTRY_VERIFY_WITH_TIMEOUT(!inst.fake.sound.played.isEmpty(), 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 20000);
         QTest::qWait(2000);
-        QCOMPARE(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"));
+        QCOMPARE(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"));
         QCOMPARE(watch.walkers.size(), 1);
         w.reset();
         QTRY_VERIFY(watch.allEnded());
@@ -372,9 +373,9 @@ private Q_SLOTS:
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, w->FormActivate());
         QVERIFY(!QApplication::overrideCursor());
-        QVERIFY(w->PrimeiraAtivacao);
+        QVERIFY(w->session().PrimeiraAtivacao);
         QVERIFY(!(w->windowState() & Qt::WindowMaximized));
-        QVERIFY(!w->controleChamadas()->current());
+        QVERIFY(!w->session().walkers()->current());
         w.reset();
     }
 
@@ -387,19 +388,19 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         WalkerWatch watch;
         mostra(*w, &watch);
-        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 5000);
-        QCOMPARE(w->PnlNumeroMesa->caption(), QStringLiteral("2"));
-        QCOMPARE(w->LblLocal->caption(), QStringLiteral(" MESA"));
-        QCOMPARE(w->PnlPreferencial->caption(), QStringLiteral("PREFERENCIAL"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 5000);
+        QCOMPARE(w->componente(QStringLiteral("PnlNumeroMesa"))->caption(), QStringLiteral("2"));
+        QCOMPARE(w->componente(QStringLiteral("LblLocal"))->caption(), QStringLiteral(" MESA"));
+        QCOMPARE(w->componente(QStringLiteral("PnlPreferencial"))->caption(), QStringLiteral("PREFERENCIAL"));
 
         // A ticket called now appears at a later pass.
         DbFixture::exec(inst.office,
                         QStringLiteral("INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA, NUMERO_SENHA, "
                                        "PREFERENCIAL, STATUS, CODATEND_TERM) VALUES (100, :D, 'N', 9, 1, 'A', 1)"),
                         {{QStringLiteral("D"), DataDoDia.get()}});
-        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("N-9"), 10000);
-        QCOMPARE(w->PnlPreferencial->caption(), QString());
-        QCOMPARE(w->PnlNumeroMesa->caption(), QStringLiteral("1"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("N-9"), 10000);
+        QCOMPARE(w->componente(QStringLiteral("PnlPreferencial"))->caption(), QString());
+        QCOMPARE(w->componente(QStringLiteral("PnlNumeroMesa"))->caption(), QStringLiteral("1"));
         QCOMPARE(watch.walkers.size(), 1);
         QVERIFY(inst.fake.boxes.shown.isEmpty());
         w.reset();
@@ -433,17 +434,17 @@ private Q_SLOTS:
 
         QRandomGenerator random(4711);
         int opened = 0;
-        w->mostraConfiguracao = [&] {
+        w->showConfiguration = [&] {
             ++opened;
-            if (!*w->PararChamadas)
+            if (!*w->session().PararChamadas)
                 return int(QDialog::Accepted); // would leave the walker stopped: never expected
             if (minWait >= 0)
                 QTest::qWait(random.bounded(minWait, maxWait + 1));
             return int(QDialog::Rejected);
         };
         for (int i = 0; i < rounds; ++i) {
-            w->ipodeSenhasChamadas1->trigger();
-            QVERIFY(!*w->PararChamadas);
+            w->findChild<QAction*>(QStringLiteral("ipodeSenhasChamadas1"))->trigger();
+            QVERIFY(!*w->session().PararChamadas);
             QVERIFY2(watch.running() <= 1, qPrintable(QString::number(i)));
             QTest::qWait(random.bounded(0, 80));
             QVERIFY2(watch.running() <= 1, qPrintable(QString::number(i)));
@@ -457,7 +458,7 @@ private Q_SLOTS:
         QTest::qWait(1500);
         QCOMPARE(watch.running(), 1);
         QCOMPARE(watch.overlaps, 0);
-        ThChamaSenha* atual = w->controleChamadas()->current();
+        ThChamaSenha* atual = w->session().walkers()->current();
         QVERIFY(atual && atual->isRunning() && atual->fim() == Fim::Rodando);
         // It works: every pass announces the two calls again.
         const int sounds = inst.fake.sound.played.size();
@@ -476,13 +477,13 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         WalkerWatch watch;
         mostra(*w, &watch);
-        QTRY_COMPARE_WITH_TIMEOUT(w->PnlNumeroSenha->caption(), QStringLiteral("P-1"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 5000);
         QCOMPARE(watch.walkers.size(), 1);
 
         QElapsedTimer elapsed;
         elapsed.start();
         w->close();
-        QVERIFY(*w->PararChamadas);
+        QVERIFY(*w->session().PararChamadas);
         w.reset();
         QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString::number(elapsed.elapsed())));
         // The walker wakes from its 60 s sleep and ends without the window.
@@ -570,9 +571,9 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         WalkerWatch watch;
         mostra(*w, &watch);
-        QVERIFY(w->EncerrarSistema);
+        QVERIFY(w->session().EncerrarSistema);
         QVERIFY(terminationRequested());
-        QVERIFY(!w->PrimeiraAtivacao);
+        QVERIFY(!w->session().PrimeiraAtivacao);
         QVERIFY(!(w->windowState() & Qt::WindowMaximized));
         QCOMPARE(inst.fake.launcher.launched.size(), 1);
         QCOMPARE(inst.fake.launcher.launched[0].first,

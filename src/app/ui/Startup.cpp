@@ -40,11 +40,11 @@ void connectFrmConfigMonitor(QWidget* mainWindow, QDialog* configDialog)
     QPointer<TFrmConfigMonitor> dialog = qobject_cast<TFrmConfigMonitor*>(configDialog);
     if (!window || !dialog)
         return;
-    window->mostraConfiguracao = [window, dialog]() -> int {
+    window->showConfiguration = [window, dialog]() -> int {
         if (!dialog)
             return QDialog::Rejected;
-        if (window->FDMCadastro)
-            dialog->setConexao(window->FDMCadastro->SQLConnectionVARLO);
+        if (TFDMCadastro* cadastro = window->session().FDMCadastro)
+            dialog->setConexao(cadastro->SQLConnectionVARLO);
         return dialog->exec();
     };
 }

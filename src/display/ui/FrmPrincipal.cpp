@@ -7,20 +7,23 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace {
 const QColor kAmarelo(0xFF, 0xFF, 0x00);
 const QColor kVerde(0x00, 0xFF, 0x00);
 }
 
-TFrmPrincipal::TFrmPrincipal(QWidget* parent, Inicio inicio)
+TFrmPrincipal::TFrmPrincipal(QWidget* parent, Start start)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , m_inicio(inicio)
 {
     setObjectName(QStringLiteral("FrmPrincipal"));
 
@@ -44,7 +47,47 @@ TFrmPrincipal::TFrmPrincipal(QWidget* parent, Inicio inicio)
     connect(Timer1, &QTimer::timeout, this, &TFrmPrincipal::Timer1Timer);
     Timer1->start();
 
+    m_session = std::make_unique<DisplaySession>(
+        *this, start == Start::WithDatabases ? DisplaySession::Databases::Connect : DisplaySession::Databases::None);
     FormCreate();
+}
+
+TFrmPrincipal::~TFrmPrincipal() = default;
+
+void TFrmPrincipal::replaceSession(DisplaySession::Databases databases)
+{
+    // The old session's walkers are released and its modules freed before
+    // the new one connects.
+    m_session.reset();
+    m_session = std::make_unique<DisplaySession>(*this, databases);
+    m_session->setKiosk(m_kiosk);
+    FormCreate();
+}
+
+void TFrmPrincipal::FormCreate()
+{
+    m_session->create();
+}
+
+void TFrmPrincipal::FormShow()
+{
+    m_session->firstShow();
+}
+
+void TFrmPrincipal::FormActivate()
+{
+    m_session->activate();
+}
+
+void TFrmPrincipal::FormCloseQuery(bool& canClose)
+{
+    m_session->closeQuery(canClose);
+}
+
+void TFrmPrincipal::ipodeSenhasChamadas1Click()
+{
+    Q_EMIT configuracaoSolicitada();
+    m_session->pauseForConfiguration(showConfiguration);
 }
 
 void TFrmPrincipal::FormResize()
@@ -114,7 +157,7 @@ void TFrmPrincipal::Timer1Timer()
     }
 }
 
-TControl* TFrmPrincipal::componente(const QString& componentName) const
+TControl* TFrmPrincipal::findComponent(const QString& componentName) const
 {
     for (TControl* c : m_componentes) {
         if (c->objectName() == componentName)
@@ -129,14 +172,8 @@ QString TFrmPrincipal::captionOf(const QString& componentName) const
     return c ? c->caption() : QString();
 }
 
-void TFrmPrincipal::setCaptionOf(const QString& componentName, const QString& text)
-{
-    if (TControl* c = componente(componentName))
-        c->setCaption(text);
-}
-
 // Sets the outer size; the frame is known only once the window is on screen.
-void TFrmPrincipal::setTamanhoExterno(int width, int height)
+void TFrmPrincipal::setOuterSize(int width, int height)
 {
     const QSize moldura = frameGeometry().size() - size();
     resize(width - moldura.width(), height - moldura.height());
@@ -149,9 +186,9 @@ void TFrmPrincipal::setTamanhoExterno(int width, int height)
 bool TFrmPrincipal::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowDeactivate)
-        m_ativacaoInterna = QApplication::activeWindow() != nullptr;
-    if (event->type() == QEvent::WindowActivate && (PrimeiraAtivacao || m_ativacaoInterna)) {
-        m_ativacaoInterna = false;
+        m_activatedFromOwnWindow = QApplication::activeWindow() != nullptr;
+    if (event->type() == QEvent::WindowActivate && (m_session->PrimeiraAtivacao || m_activatedFromOwnWindow)) {
+        m_activatedFromOwnWindow = false;
         FormActivate();
     }
     return QWidget::event(event);
@@ -179,4 +216,129 @@ void TFrmPrincipal::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TFrmPrincipal::setQuiosque(const KioskOptions& quiosque)
+{
+    m_kiosk = quiosque;
+    m_session->setKiosk(quiosque);
+    if (!quiosque.ativo)
+        return;
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setCursor(Qt::BlankCursor);
+}
+
+// Maximises the window; where no window manager does it, the window takes the
+// screen's available area itself.
+void TFrmPrincipal::maximize()
+{
+    RedimensionarAtivo = true;
+    if (m_kiosk.ativo)
+        return fullScreen();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    QTimer::singleShot(500, this, [this] {
+        const QRect area = screen()->availableGeometry();
+        if (isMaximized() && frameGeometry().size() != area.size())
+            setGeometry(area.adjusted(0, 0, size().width() - frameGeometry().width(),
+                                      size().height() - frameGeometry().height()));
+    });
+}
+
+// Where no window manager applies the full-screen state, the window takes the
+// whole screen itself.
+void TFrmPrincipal::fullScreen()
+{
+    setWindowState(windowState() | Qt::WindowFullScreen);
+    QTimer::singleShot(500, this, [this] {
+        const QRect tela = screen()->geometry();
+        if (frameGeometry() != tela)
+            setGeometry(tela);
+    });
+}
+
+void TFrmPrincipal::resetLayout()
+{
+    LarguraAnterior = 800;
+    AlturaAnterior = 600;
+    LimpaTodosLabelSenha();
+    RedimensionarAtivo = false;
+    setOuterSize(800, 600);
+}
+
+QString TFrmPrincipal::title() const
+{
+    return windowTitle();
+}
+
+void TFrmPrincipal::setTitle(const QString& text)
+{
+    setWindowTitle(text);
+}
+
+void TFrmPrincipal::setOfficeName(const QString& text)
+{
+    PnlNomeCartorio->setCaption(text);
+}
+
+void TFrmPrincipal::repaintNow()
+{
+    repaint();
+}
+
+void TFrmPrincipal::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TFrmPrincipal::closeView()
+{
+    close();
+}
+
+void TFrmPrincipal::setPreferencialCaption(const QString& text)
+{
+    PnlPreferencial->setCaption(text);
+}
+
+void TFrmPrincipal::setLocalCaption(const QString& text)
+{
+    LblLocal->setCaption(text);
+}
+
+void TFrmPrincipal::setScreenTexts(const ScreenTexts& texts)
+{
+    // The benchmark of new calls (bench/chamadas) times each call from this line.
+    static const bool trace = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
+    if (trace && !texts.NumeroSenha.isEmpty())
+        std::fprintf(stderr, "tela %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
+                     texts.NumeroSenha.toUtf8().constData());
+    PnlNumeroSenha->setCaption(texts.NumeroSenha);
+    PnlNumeroMesa->setCaption(texts.NumeroMesa);
+    TLabel* const senhas[] = {LblUltSenha1, LblUltSenha2, LblUltSenha3};
+    TLabel* const mesas[] = {LblUltMesa1, LblUltMesa2, LblUltMesa3};
+    TLabel* const preferenciais[] = {lblpPreferencial1, lblpPreferencial2, lblpPreferencial3};
+    for (int i = 0; i < 3; ++i) {
+        senhas[i]->setCaption(texts.Linhas[i].Senha);
+        mesas[i]->setCaption(texts.Linhas[i].Mesa);
+        preferenciais[i]->setCaption(texts.Linhas[i].Preferencial);
+    }
+}
+
+int TFrmPrincipal::outerWidth() const
+{
+    return frameGeometry().width();
+}
+
+bool TFrmPrincipal::repetirSom() const
+{
+    return m_session->Configuracao.RepetirSom;
+}
+
+VozChamada TFrmPrincipal::voz() const
+{
+    const TConfigMonitor& settings = m_session->Configuracao;
+    return {settings.Voz, settings.VozVelocidade, settings.VozVolume};
 }
