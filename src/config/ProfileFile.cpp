@@ -1,8 +1,8 @@
 #include "config/ProfileFile.h"
 
 #include "platform/Platform.h"
-#include "support/Errors.h"
-#include "support/Windows1252.h"
+#include "base/Errors.h"
+#include "base/Windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "data/ConnectionDefinition.h"
 
 #include "data/FbClient.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ProgramPaths.h"
 
 #include <QFile>

@@ -62,10 +62,6 @@ public:
     // first connect only.
     void AbreConexao();
 
-    // Both defined with the version checks (update/).
-    bool MesmaVersao_Exe_Banco();
-    void VerificaNovaVersao(const QString& coluna, const QString& build, const QString& caption,
-                            bool& encerrarSistema, bool quiosque = false);
     // The released version of this program, column `coluna` of VERSAOBD
     // (first row; empty when null or absent).
     QString VersaoLiberada(const QString& coluna);

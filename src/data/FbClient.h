@@ -5,8 +5,8 @@
 // walked without touching the database.
 
 #include "data/ConnectionParams.h"
-#include "support/Errors.h"
-#include "support/Windows1252.h"
+#include "base/Errors.h"
+#include "base/Windows1252.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -2,7 +2,7 @@
 
 #include "display/EsperaChamada.h"
 #include "platform/Platform.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ManipulaExcecoes.h"
 
 namespace {
@@ -39,22 +39,6 @@ bool lostConnection(std::exception_ptr failure)
 }
 
 } // namespace
-
-QString somDaChamada()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("C:\\VARLO\\CARTORIO\\senha.wav");
-#else
-    return QStringLiteral("/opt/varlo/cartorio/senha.wav");
-#endif
-}
-
-QString numeroDaMesa(const QString& mesa)
-{
-    // The number is the last word: place names may hold blanks (SALA A 5)
-    // and numbers may have more than two digits (MESA 123).
-    return mesa.mid(mesa.lastIndexOf(QLatin1Char(' ')) + 1).trimmed();
-}
 
 ThChamaSenha::ThChamaSenha(WalkerSetup setup, QObject* parent)
     : QThread(parent), m_setup(std::move(setup))

@@ -38,13 +38,6 @@ struct WalkerSetup {
     int anuncioMaximo = 20000;
 };
 
-// The call sound of the installation.
-QString somDaChamada();
-
-// The desk number of the big desk panel: the text after the last blank of
-// the desk text, trimmed; a text without blank, trimmed whole.
-QString numeroDaMesa(const QString& mesa);
-
 class ThChamaSenha : public QThread {
     Q_OBJECT
 public:

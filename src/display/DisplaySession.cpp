@@ -10,11 +10,13 @@
 #include "display/WalkerControl.h"
 #include "platform/Platform.h"
 #include "support/ApplicationEvents.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/LocalClock.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/QueryWatch.h"
 #include "support/Termination.h"
+#include "update/NovaVersao.h"
+#include "update/VersaoBanco.h"
 
 #include <QCoreApplication>
 
@@ -94,7 +96,7 @@ void DisplaySession::create()
                     ManipulaExcecoes(e);
                 }
                 if (InfoConexaoAtual->ConectadoUsuario) {
-                    goOn = FDMCadastro->MesmaVersao_Exe_Banco();
+                    goOn = MesmaVersao_Exe_Banco(*FDMCadastro);
                     ApplicationEvents::setMessageHook(&DisplaySession::ProcessaMsg);
                 }
             }
@@ -175,8 +177,8 @@ void DisplaySession::activate()
             if (EncerrarSistema)
                 m_view.closeView();
             else if (FDMCadastro)
-                FDMCadastro->VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), InfoConexaoAtual->Aplicacao.Build,
-                                                m_view.title(), EncerrarSistema, m_kiosk.ativo);
+                VerificaNovaVersao(*FDMCadastro, QStringLiteral("VERSAO_MSN"), InfoConexaoAtual->Aplicacao.Build,
+                                   m_view.title(), EncerrarSistema, m_kiosk.ativo);
             PrimeiraAtivacao = false;
         }
         if (!EncerrarSistema)

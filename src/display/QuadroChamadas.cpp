@@ -1,8 +1,19 @@
 #include "display/QuadroChamadas.h"
 
-#include "display/ChamaSenha.h"
 #include "display/FraseChamada.h"
 #include "platform/Platform.h"
+
+QString somDaChamada()
+{
+    return QStringLiteral("/opt/varlo/cartorio/senha.wav");
+}
+
+QString numeroDaMesa(const QString& mesa)
+{
+    // The number is the last word: place names may hold blanks (SALA A 5)
+    // and numbers may have more than two digits (MESA 123).
+    return mesa.mid(mesa.lastIndexOf(QLatin1Char(' ')) + 1).trimmed();
+}
 
 void QuadroChamadas::chama(const TChamadaSenha& chamada)
 {

@@ -6,6 +6,13 @@
 
 #include "display/DisplayView.h"
 
+// The call sound of the installation.
+QString somDaChamada();
+
+// The desk number of the big desk panel: the text after the last blank of
+// the desk text, trimmed; a text without blank, trimmed whole.
+QString numeroDaMesa(const QString& mesa);
+
 class QuadroChamadas {
 public:
     // The blank screen between passes; the history stays.

@@ -1,7 +1,7 @@
 #include "helperlib/GLibDll.h"
 
 #include "platform/Platform.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ProgramPaths.h"
 
 #include <QByteArray>

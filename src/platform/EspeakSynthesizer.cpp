@@ -1,6 +1,6 @@
 #include "platform/EspeakSynthesizer.h"
 
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <espeak-ng/speak_lib.h>
 

@@ -1,6 +1,6 @@
 #include "platform/SoundFile.h"
 
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <QFile>
 #include <sndfile.h>

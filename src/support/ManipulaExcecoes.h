@@ -1,5 +1,5 @@
 #pragma once
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 // True when the failure means the database connection is gone: one of the two
 // classic message fragments, or a client error code for a lost network link

@@ -1,6 +1,6 @@
 #include "support/QueryWatch.h"
 
-#include "support/SegundosInteiros.h"
+#include "base/SegundosInteiros.h"
 
 #include <chrono>
 

@@ -1,7 +1,7 @@
 #include "support/ServiceHeartbeat.h"
 
 #include "platform/Platform.h"
-#include "support/SegundosInteiros.h"
+#include "base/SegundosInteiros.h"
 
 ServiceHeartbeat::ServiceHeartbeat(platform::ServiceManager& service, QObject* parent)
     : QObject(parent), m_service(service)

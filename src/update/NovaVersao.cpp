@@ -105,9 +105,9 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
 
 // Hands over to the updater when the office released a newer version of this
 // program than the running build.
-void TFDMCadastro::VerificaNovaVersao(const QString& coluna, const QString& build, const QString& caption,
-                                      bool& encerrarSistema, bool quiosque)
+void VerificaNovaVersao(TFDMCadastro& cadastro, const QString& coluna, const QString& build, const QString& caption,
+                        bool& encerrarSistema, bool quiosque)
 {
     const QString servidor = InfoConexaoAtual ? InfoConexaoAtual->ServidorAplicacao : QString();
-    NovaVersao::verifica(VersaoLiberada(coluna), build, caption, servidor, encerrarSistema, quiosque);
+    NovaVersao::verifica(cadastro.VersaoLiberada(coluna), build, caption, servidor, encerrarSistema, quiosque);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+class TFDMCadastro;
+
 // The hand-over to the suite's updater when the office has released a newer
 // version of this program than the running build.
 namespace NovaVersao {
@@ -25,3 +27,8 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
               const QString& serverDir, bool& encerrarSistema, bool quiosque = false);
 
 } // namespace NovaVersao
+
+// Hands over to the updater when the office released, in column `coluna` of
+// VERSAOBD, a newer version of this program than the running build.
+void VerificaNovaVersao(TFDMCadastro& cadastro, const QString& coluna, const QString& build, const QString& caption,
+                        bool& encerrarSistema, bool quiosque = false);

@@ -99,7 +99,7 @@ bool MesmaVersaoExeBanco(FbConnection& conexao)
     return resultado;
 }
 
-bool TFDMCadastro::MesmaVersao_Exe_Banco()
+bool MesmaVersao_Exe_Banco(TFDMCadastro& cadastro)
 {
-    return MesmaVersaoExeBanco(*SQLConnectionVARLO);
+    return MesmaVersaoExeBanco(*cadastro.SQLConnectionVARLO);
 }

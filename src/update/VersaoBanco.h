@@ -4,6 +4,7 @@
 // today, and set the day's reference date DataDoDia.
 
 class FbConnection;
+class TFDMCadastro;
 
 // True when the start may go on. False after the warning box when the stored
 // date is later than today. Raises Exception "ATENÇÃO !  Não foi possível
@@ -11,3 +12,6 @@ class FbConnection;
 // while reading goes out unchanged. A row changed by another program between
 // the read and the write is left alone, and the result is true.
 bool MesmaVersaoExeBanco(FbConnection& conexao);
+
+// The check on the office data module's connection.
+bool MesmaVersao_Exe_Banco(TFDMCadastro& cadastro);

@@ -5,7 +5,7 @@
 #include "app/ui/MonitorApplication.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/ApplicationEvents.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ExitCode.h"
 
 #include <QMessageBox>

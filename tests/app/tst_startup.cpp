@@ -5,7 +5,7 @@
 #include "app/ui/Startup.h"
 #include "display/ui/FrmPrincipal.h"
 #include "platform/ui/WindowIdentity.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ExitCode.h"
 
 #include <QDialog>

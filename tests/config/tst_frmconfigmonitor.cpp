@@ -1,10 +1,11 @@
 #include "support/TestMain.h"
 
 #include "config/ui/FrmConfigMonitor.h"
-#include "display/ChamaSenha.h"
+#include "display/ExampleCall.h"
+#include "display/QuadroChamadas.h"
 #include "support/ApplicationEvents.h"
 #include "support/DbFixture.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramPaths.h"
 
@@ -104,6 +105,9 @@ private Q_SLOTS:
         ApplicationEvents::setExceptionHandler(
             [this](const Exception& e) { m_failures.append({e.className(), e.message()}); });
         m_dialog = std::make_unique<TFrmConfigMonitor>();
+        m_dialog->setExamplePlayer([this](const QString& sigla, bool voice) {
+            playExampleCall(sigla, voice, &m_platform->speech, m_platform->sound);
+        });
     }
     void cleanup()
     {

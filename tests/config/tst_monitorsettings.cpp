@@ -1,7 +1,7 @@
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "config/MonitorSettings.h"
-#include "support/FormataComZeros.h"
+#include "base/FormataComZeros.h"
 #include "support/ProgramPaths.h"
 
 #include <QTemporaryDir>
@@ -110,5 +110,5 @@ private:
     QTemporaryDir m_dir;
 };
 
-MONITOR_TEST_MAIN(TstMonitorSettings)
+QTEST_GUILESS_MAIN(TstMonitorSettings)
 #include "tst_monitorsettings.moc"

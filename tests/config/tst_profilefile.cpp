@@ -1,8 +1,8 @@
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "config/ProfileFile.h"
 #include "platform/Platform.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <QDir>
 #include <QProcess>
@@ -326,5 +326,5 @@ private:
     QString m_path;
 };
 
-MONITOR_TEST_MAIN(TstProfileFile)
+QTEST_GUILESS_MAIN(TstProfileFile)
 #include "tst_profilefile.moc"

@@ -6,7 +6,7 @@
 #include "support/ExitCode.h"
 #include "support/FakePlatform.h"
 #include "support/LocalClock.h"
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/Termination.h"
 
 #include <QElapsedTimer>
@@ -214,5 +214,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstDmConnectionUser)
+QTEST_GUILESS_MAIN(TstDmConnectionUser)
 #include "tst_dmconnectionuser.moc"

@@ -7,7 +7,7 @@
 #include "data/FbQueryIo.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/DbFixture.h"
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include <ibase.h>
 
@@ -747,5 +747,5 @@ void TstFbClient::embeddedLocalPath()
     QCOMPARE(q.fieldByName("NOME").asString(), QString::fromUtf8("Cartório do 1º Ofício de Registro"));
 }
 
-MONITOR_TEST_MAIN(TstFbClient)
+QTEST_GUILESS_MAIN(TstFbClient)
 #include "tst_fbclient.moc"

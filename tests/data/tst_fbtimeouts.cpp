@@ -9,7 +9,7 @@
 #include "data/FbClient.h"
 #include "support/E2eProgram.h"
 #include "support/FakePlatform.h"
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/Termination.h"
 
 #include <QElapsedTimer>
@@ -249,5 +249,5 @@ void TstFbTimeouts::slowClockQueryAtStart()
     QCOMPARE(dm.SQLConnectionVARLO->attachment(), 1u);
 }
 
-MONITOR_TEST_MAIN(TstFbTimeouts)
+QTEST_GUILESS_MAIN(TstFbTimeouts)
 #include "tst_fbtimeouts.moc"

@@ -1,9 +1,9 @@
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/FakePlatform.h"
 #include "support/Paths.h"
 
 #include "data/InfoConexao.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ProgramPaths.h"
 
 #include <QTemporaryDir>
@@ -103,5 +103,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstInfoConexao)
+QTEST_GUILESS_MAIN(TstInfoConexao)
 #include "tst_infoconexao.moc"

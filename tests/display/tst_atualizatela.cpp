@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "display/ChamaSenha.h"
 #include "display/FraseChamada.h"
@@ -231,5 +231,5 @@ private:
     std::unique_ptr<QuadroChamadas> m_quadro;
 };
 
-MONITOR_TEST_MAIN(TstAtualizaTela)
+QTEST_GUILESS_MAIN(TstAtualizaTela)
 #include "tst_atualizatela.moc"

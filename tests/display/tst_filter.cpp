@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "display/TicketQuery.h"
 
@@ -31,5 +31,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstFilter)
+QTEST_GUILESS_MAIN(TstFilter)
 #include "tst_filter.moc"

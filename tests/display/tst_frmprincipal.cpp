@@ -7,7 +7,10 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QFontMetrics>
+#include <QProcess>
+#include <QTemporaryFile>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTimer>
@@ -76,68 +79,68 @@ private Q_SLOTS:
         QCOMPARE(ordem, kOrdem);
     }
 
-    // Names, parents and alignment; at the design client size of 784 x 562
-    // the aligned panels and fixed labels sit exactly where designed.
-    void designLayout_data()
+    // Every component's name, parent, alignment and place (the size too,
+    // but for labels that size themselves to their text and font), and the
+    // window font, compared with the dump kept in tests/display: at the
+    // design size, and scaled to 1280 x 1024 from it.
+    void layoutMatchesTheDump_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("parent");
-        QTest::addColumn<int>("align");
-        QTest::addColumn<QRect>("design");
-        QTest::addColumn<bool>("fullRect");
-        const int none = int(TAlign::alNone), top = int(TAlign::alTop), bottom = int(TAlign::alBottom),
-                  left = int(TAlign::alLeft), right = int(TAlign::alRight), client = int(TAlign::alClient);
-        const QString janela = QStringLiteral("FrmPrincipal");
-        auto row = [](const char* n, const QString& p, int a, QRect r, bool full) {
-            QTest::newRow(n) << QString::fromLatin1(n) << p << a << r << full;
-        };
-        row("PnlSenhaChamadas", janela, bottom, QRect(0, 354, 784, 208), true);
-        row("Panel4", QStringLiteral("PnlSenhaChamadas"), bottom, QRect(1, 157, 782, 50), true);
-        row("LblUltSenha3", QStringLiteral("Panel4"), none, QRect(28, 1, 146, 65), false);
-        row("lblpPreferencial3", QStringLiteral("Panel4"), none, QRect(181, 4, 256, 55), false);
-        row("LblUltMesa3", QStringLiteral("Panel4"), none, QRect(520, -1, 257, 55), true);
-        row("Panel5", QStringLiteral("PnlSenhaChamadas"), top, QRect(1, 1, 782, 106), true);
-        row("Label3", QStringLiteral("Panel5"), none, QRect(0, 0, 441, 48), false);
-        row("LblUltSenha1", QStringLiteral("Panel5"), none, QRect(28, 55, 146, 65), false);
-        row("lblpPreferencial1", QStringLiteral("Panel5"), none, QRect(180, 61, 256, 55), false);
-        row("LblUltMesa1", QStringLiteral("Panel5"), none, QRect(520, 51, 257, 55), true);
-        row("Panel6", QStringLiteral("PnlSenhaChamadas"), client, QRect(1, 107, 782, 50), true);
-        row("LblUltSenha2", QStringLiteral("Panel6"), none, QRect(28, 0, 146, 65), false);
-        row("lblpPreferencial2", QStringLiteral("Panel6"), none, QRect(180, 3, 256, 55), false);
-        row("LblUltMesa2", QStringLiteral("Panel6"), none, QRect(520, -1, 257, 49), true);
-        row("PnlNomeCartorio", janela, top, QRect(0, 0, 784, 41), true);
-        row("Label2", QStringLiteral("PnlNomeCartorio"), right, QRect(774, 1, 9, 39), true);
-        row("Panel7", janela, client, QRect(0, 41, 784, 313), true);
-        row("PnlSenha", QStringLiteral("Panel7"), left, QRect(1, 1, 516, 311), true);
-        row("Panel8", QStringLiteral("PnlSenha"), top, QRect(1, 1, 514, 64), true);
-        row("Label1", QStringLiteral("Panel8"), none, QRect(0, -1, 289, 78), false);
-        row("PnlNumeroSenha", QStringLiteral("PnlSenha"), client, QRect(1, 65, 514, 188), true);
-        row("PnlPreferencial", QStringLiteral("PnlSenha"), bottom, QRect(1, 253, 514, 57), true);
-        row("PnlMesa", QStringLiteral("Panel7"), client, QRect(517, 1, 266, 311), true);
-        row("Panel3", QStringLiteral("PnlMesa"), top, QRect(1, 1, 264, 64), true);
-        row("LblLocal", QStringLiteral("Panel3"), none, QRect(0, 0, 163, 61), false);
-        row("PnlNumeroMesa", QStringLiteral("PnlMesa"), client, QRect(1, 65, 264, 188), true);
-        row("PnlHorario", QStringLiteral("PnlMesa"), bottom, QRect(1, 253, 264, 57), true);
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("dump");
+        QTest::newRow("as created, 800 x 600") << QSize(800, 600) << QStringLiteral("layout-800x600.txt");
+        QTest::newRow("design client area 784 x 562") << QSize(784, 562) << QStringLiteral("layout-784x562.txt");
+        QTest::newRow("scaled to 1280 x 1024") << QSize(1280, 1024) << QStringLiteral("layout-1280x1024.txt");
     }
-    void designLayout()
+    void layoutMatchesTheDump()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, parent);
-        QFETCH(int, align);
-        QFETCH(QRect, design);
-        QFETCH(bool, fullRect);
+        QFETCH(QSize, size);
+        QFETCH(QString, dump);
         TFrmPrincipal& w = *m_w;
-        w.resize(784, 562);
-        TControl::realignTree(&w);
-        auto* c = w.findChild<TControl*>(name);
-        QVERIFY(c);
-        QCOMPARE(c, w.componente(name));
-        QCOMPARE(c->parentWidget()->objectName(), parent);
-        QCOMPARE(int(c->align()), align);
-        if (fullRect)
-            QCOMPARE(c->geometry(), design);
-        else
-            QCOMPARE(c->pos(), design.topLeft());
+        if (size == QSize(784, 562)) {
+            // The size the layout was designed at: unscaled, the panels sit
+            // exactly where designed.
+            w.resize(size);
+            TControl::realignTree(&w);
+        } else if (size != QSize(800, 600)) {
+            w.RedimensionarAtivo = true;
+            redimensiona(w, size.width(), size.height());
+        }
+        QString actual = QStringLiteral("window %1x%2 font %3pt\n")
+                             .arg(w.frameGeometry().width())
+                             .arg(w.frameGeometry().height())
+                             .arg(w.tamanhoFonte());
+        for (TControl* c : w.componentes()) {
+            const auto* label = qobject_cast<TLabel*>(c);
+            const QRect g = c->geometry();
+            const QString place = label && label->autoSize()
+                ? QStringLiteral("%1,%2").arg(g.left()).arg(g.top())
+                : QStringLiteral("%1,%2 %3x%4").arg(g.left()).arg(g.top()).arg(g.width()).arg(g.height());
+            actual += QStringLiteral("%1 in %2 align %3 at %4\n")
+                          .arg(c->objectName(), c->parentWidget()->objectName())
+                          .arg(int(c->align()))
+                          .arg(place);
+        }
+        const QString path = QStringLiteral(MONITOR_SOURCE_DIR "/tests/display/") + dump;
+        if (qEnvironmentVariableIsSet("MONITOR_WRITE_DUMPS")) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(actual.toUtf8());
+        }
+        QFile expected(path);
+        QVERIFY2(expected.open(QIODevice::ReadOnly), qPrintable(path));
+        const QString wanted = QString::fromUtf8(expected.readAll());
+        if (actual != wanted) {
+            QTemporaryFile got;
+            QVERIFY(got.open());
+            got.write(actual.toUtf8());
+            got.flush();
+            QProcess diff;
+            diff.start(QStringLiteral("diff"), {QStringLiteral("-u"), path, got.fileName()});
+            diff.waitForFinished();
+            QFAIL(qPrintable(QStringLiteral("the layout differs from %1 (MONITOR_WRITE_DUMPS=1 rewrites it):\n")
+                                 .arg(dump)
+                             + QString::fromUtf8(diff.readAllStandardOutput())));
+        }
     }
 
     void designLooks()

@@ -1,7 +1,7 @@
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "display/WalkerControl.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/FakePlatform.h"
 
 #include <QDir>
@@ -584,5 +584,5 @@ private:
 };
 
 
-MONITOR_TEST_MAIN(TstWalker)
+QTEST_GUILESS_MAIN(TstWalker)
 #include "tst_walker.moc"

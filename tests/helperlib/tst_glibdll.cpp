@@ -1,9 +1,9 @@
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/Paths.h"
 
 #include "helperlib/GLibDll.h"
 #include "platform/LinuxServices.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ProgramPaths.h"
 
 #include <QTemporaryDir>
@@ -250,5 +250,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstGLibDll)
+QTEST_GUILESS_MAIN(TstGLibDll)
 #include "tst_glibdll.moc"

@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/FakePlatform.h"
 
 #include "support/FinalizaProcesso.h"
@@ -56,5 +56,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstHousekeeping)
+QTEST_GUILESS_MAIN(TstHousekeeping)
 #include "tst_housekeeping.moc"

@@ -3,7 +3,7 @@
 #include "support/DbFixture.h"
 #include "support/FakePlatform.h"
 #include "support/LifecycleProgram.h"
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
@@ -148,5 +148,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstInatividade)
+QTEST_GUILESS_MAIN(TstInatividade)
 #include "tst_inatividade.moc"

@@ -1,6 +1,6 @@
 // Kiosk mode's pieces that need no display: the command line, the journal
 // line of a box, and the watch on a walker query that never comes back.
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "support/Kiosk.h"
 #include "support/QueryWatch.h"
@@ -81,5 +81,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstKiosk)
+QTEST_GUILESS_MAIN(TstKiosk)
 #include "tst_kiosk.moc"

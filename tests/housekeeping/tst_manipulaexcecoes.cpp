@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/FakePlatform.h"
 
 #include "support/ManipulaExcecoes.h"
@@ -50,5 +50,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstManipulaExcecoes)
+QTEST_GUILESS_MAIN(TstManipulaExcecoes)
 #include "tst_manipulaexcecoes.moc"

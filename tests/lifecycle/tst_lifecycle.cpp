@@ -13,7 +13,7 @@
 #include "display/ui/FrmPrincipal.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/LocalClock.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/Termination.h"
 
 #include <QAction>

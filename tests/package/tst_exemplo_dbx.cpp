@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/Paths.h"
 
 #include "data/ConnectionDefinition.h"
@@ -21,5 +21,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstExemploDbx)
+QTEST_GUILESS_MAIN(TstExemploDbx)
 #include "tst_exemplo_dbx.moc"

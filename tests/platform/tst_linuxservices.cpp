@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/Paths.h"
 
 #include "platform/LinuxServices.h"
@@ -254,5 +254,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstLinuxServices)
+QTEST_GUILESS_MAIN(TstLinuxServices)
 #include "tst_linuxservices.moc"

@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 #include "support/FakePlatform.h"
 
 #include "data/MachineIdentity.h"
@@ -88,5 +88,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstMachineIdentity)
+QTEST_GUILESS_MAIN(TstMachineIdentity)
 #include "tst_machineidentity.moc"

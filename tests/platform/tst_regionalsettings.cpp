@@ -1,4 +1,4 @@
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "platform/LinuxServices.h"
 
@@ -69,5 +69,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstRegionalSettings)
+QTEST_GUILESS_MAIN(TstRegionalSettings)
 #include "tst_regionalsettings.moc"

@@ -3,7 +3,7 @@
 #include "display/FraseChamada.h"
 #include "platform/EspeakSynthesizer.h"
 #include "platform/ui/LinuxSpeech.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>

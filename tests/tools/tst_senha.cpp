@@ -4,7 +4,7 @@
 
 #include "support/DbFixture.h"
 #include "support/Paths.h"
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include <QDir>
 #include <QFile>
@@ -424,5 +424,5 @@ void TstSenha::verificar()
     QVERIFY2(afterText.contains("OK: o usuário VARLO vê as conexões"), qPrintable(afterText));
 }
 
-MONITOR_TEST_MAIN(TstSenha)
+QTEST_GUILESS_MAIN(TstSenha)
 #include "tst_senha.moc"

@@ -3,7 +3,7 @@
 #include "support/DbFixture.h"
 #include "support/FakePlatform.h"
 #include "support/LifecycleProgram.h"
-#include "support/TestMain.h"
+#include <QtTest>
 
 #include "config/ProfileFile.h"
 #include "data/DMCadastro.h"
@@ -163,7 +163,7 @@ private Q_SLOTS:
         setProcessExitCode(1); // as the attachment count leaves it beside other programs
         bool encerrar = false;
         const QString journal = standardError([&] {
-            dm.VerificaNovaVersao(QStringLiteral("VERSAO_MSN"), QStringLiteral("1.0.0.1"), kCaption, encerrar,
+            VerificaNovaVersao(dm, QStringLiteral("VERSAO_MSN"), QStringLiteral("1.0.0.1"), kCaption, encerrar,
                                   quiosque);
         });
 
@@ -240,7 +240,7 @@ private Q_SLOTS:
         program.writeConnection(office);
         TFDMCadastro dm;
         bool encerrar = false;
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, dm.VerificaNovaVersao(QStringLiteral("VERSAO_XYZ"),
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, VerificaNovaVersao(dm, QStringLiteral("VERSAO_XYZ"),
                                                                       QStringLiteral("1.0.0.1"), kCaption, encerrar));
         QVERIFY(!encerrar);
         QVERIFY(fake.boxes.shown.isEmpty());
@@ -248,5 +248,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstNovaVersao)
+QTEST_GUILESS_MAIN(TstNovaVersao)
 #include "tst_novaversao.moc"

@@ -4,7 +4,7 @@
 #include "data/FbClient.h"
 #include "support/FakePlatform.h"
 #include "support/LocalClock.h"
-#include "support/TestMain.h"
+#include <QtTest>
 #include "update/VersaoBanco.h"
 
 #include <QElapsedTimer>
@@ -187,7 +187,7 @@ private Q_SLOTS:
         folder.writeSection(db.office());
         TFDMCadastro dm;
         QVERIFY(InfoConexaoAtual->ConectadoCadastro);
-        QVERIFY(dm.MesmaVersao_Exe_Banco());
+        QVERIFY(MesmaVersao_Exe_Banco(dm));
         QCOMPARE(storedDate(db).toDate(), kHoje);
         QCOMPARE(dm.VersaoLiberada(QStringLiteral("VERSAO_MSN")), QStringLiteral("1.0.0.1"));
         DmTestDb::exec(db.office(), QStringLiteral("UPDATE VERSAOBD SET VERSAO_MSN = NULL"));
@@ -195,5 +195,5 @@ private Q_SLOTS:
     }
 };
 
-MONITOR_TEST_MAIN(TstVersaoBanco)
+QTEST_GUILESS_MAIN(TstVersaoBanco)
 #include "tst_versaobanco.moc"

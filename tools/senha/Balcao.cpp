@@ -2,7 +2,7 @@
 
 #include "data/ConnectionDefinition.h"
 #include "display/TicketQuery.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -14,7 +14,7 @@
 
 #include "config/MonitorSettings.h"
 #include "platform/LinuxServices.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ProgramPaths.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include "platform/ui/LinuxUiServices.h"
 #include "support/ApplicationEvents.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <QThread>
 

@@ -3,12 +3,13 @@
 #include "app/ui/FrmSplash.h"
 #include "config/ui/FrmConfigMonitor.h"
 #include "data/DMCadastro.h"
+#include "display/ExampleCall.h"
 #include "display/WalkerControl.h"
 #include "display/ui/FrmPrincipal.h"
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
 #include "platform/ui/WindowIdentity.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 #include "support/ExitCode.h"
 #include "support/Kiosk.h"
 #include "support/ServiceHeartbeat.h"
@@ -77,7 +78,13 @@ Parts programParts(const KioskOptions& kiosk)
         window->setQuiosque(kiosk);
         return window;
     };
-    parts.createConfigDialog = [] { return new TFrmConfigMonitor; };
+    parts.createConfigDialog = [] {
+        auto* dialog = new TFrmConfigMonitor;
+        dialog->setExamplePlayer([](const QString& sigla, bool voice) {
+            playExampleCall(sigla, voice, platform::services().speech, *platform::services().sound);
+        });
+        return dialog;
+    };
     parts.connectWindows = connectFrmConfigMonitor;
     return parts;
 }

@@ -1,13 +1,11 @@
 #include "config/ui/FrmConfigMonitor.h"
 
 #include "config/MonitorSettings.h"
-#include "display/ChamaSenha.h"
-#include "display/FraseChamada.h"
 #include "data/FbClient.h"
 #include "platform/Platform.h"
 #include "support/ApplicationEvents.h"
-#include "support/Errors.h"
-#include "support/FormataComZeros.h"
+#include "base/Errors.h"
+#include "base/FormataComZeros.h"
 #include "support/ui/Imagem.h"
 
 #include <QCheckBox>
@@ -250,14 +248,6 @@ void TFrmConfigMonitor::BtBtnTestarSomClick()
     }
     if (sigla.isEmpty())
         sigla = QStringLiteral("A");
-    const TChamadaSenha exemplo{sigla + QStringLiteral("-1"), QStringLiteral("MESA 1"), QString()};
-
-    const platform::Services& servicos = platform::services();
-    if (ChkBxVoz->isChecked() && servicos.speech) {
-        const TConfigMonitor gravada = MonitorSettings::carrega();
-        servicos.speech->announce(somDaChamada(), {fraseDaChamada(exemplo), ssmlDaChamada(exemplo),
-                                                   gravada.VozVelocidade, gravada.VozVolume});
-    } else {
-        servicos.sound->playAsync(somDaChamada());
-    }
+    if (m_playExample)
+        m_playExample(sigla, ChkBxVoz->isChecked());
 }

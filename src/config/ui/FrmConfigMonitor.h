@@ -4,6 +4,7 @@
 // The choice goes to CARTORIO.ini and applies from the next start.
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class FbConnection;
@@ -25,6 +26,11 @@ public:
     // The office database connection the ticket types are read from. Every use
     // holds the connection's lock, so it never overlaps the call walker.
     void setConexao(std::shared_ptr<FbConnection> conexao);
+
+    // Plays the example call of the test button: the ticket-type letter and
+    // whether the voice is checked. Unset, the button plays nothing.
+    using ExamplePlayer = std::function<void(const QString& sigla, bool voice)>;
+    void setExamplePlayer(ExamplePlayer player) { m_playExample = std::move(player); }
 
     // The SQL of the ticket-type read.
     static const QString SqlConsAtendTipo;
@@ -50,4 +56,5 @@ private:
     void BtBtnTestarSomClick();
 
     std::shared_ptr<FbConnection> m_conexao;
+    ExamplePlayer m_playExample;
 };

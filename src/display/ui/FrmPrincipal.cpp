@@ -3,7 +3,7 @@
 #include "display/ui/Rounding.h"
 #include "platform/Platform.h"
 #include "support/LocalClock.h"
-#include "support/SegundosInteiros.h"
+#include "base/SegundosInteiros.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "platform/ui/LinuxSpeech.h"
 
 #include "platform/SoundFile.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "support/FormataComZeros.h"
+#include "base/FormataComZeros.h"
 
 QString FormataComZeros(double value, int minWidth, int decimals)
 {

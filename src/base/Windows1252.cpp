@@ -1,4 +1,4 @@
-#include "support/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace {
 
