@@ -7,6 +7,7 @@
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
 #include "data/InfoConexao.h"
+#include "support/Clock.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -47,7 +48,8 @@ public:
     // Runs DataModuleCreate, which reports its own failures and requests the
     // application's termination; it never throws. Afterwards
     // InfoConexaoAtual->ConectadoCadastro tells whether start-up may go on.
-    explicit TFDMCadastro(QObject* owner = nullptr);
+    // Every date and time the module reads comes from `clock`.
+    explicit TFDMCadastro(QObject* owner = nullptr, Clock& clock = programClock());
     ~TFDMCadastro() override; // runs DataModuleDestroy
 
     // Shared with the call walker; every use holds FbConnection::Guard.
@@ -61,6 +63,8 @@ public:
     // Opens SQLConnectionVARLO, preparing it from dbxconnections.ini at the
     // first connect only.
     void AbreConexao();
+
+    Clock& clock() const { return m_clock; }
 
     // Both defined with the version checks (update/).
     bool MesmaVersao_Exe_Banco();
@@ -77,7 +81,7 @@ public:
     // The timer's work; errors propagate (the timer hands them to ManipulaExcecoes).
     void TmrVarloTimer();
     // Sets the PC's clock from the server's, or, where that is refused,
-    // moves the program's clock (LocalClock) by the difference.
+    // moves the program's clock by the difference.
     void SincronizaDataHora(FbConnection::Milliseconds cancelGrace = FbConnection::CancelGrace);
     void VerificaTempoInativo();
 
@@ -89,6 +93,7 @@ private:
     void mostraFalhaDoTimer(const std::exception& e);
     void informaDiferenca(qint64 diferenca);
 
+    Clock& m_clock;
     std::unique_ptr<TInfoConexao> m_infoConexao;
     QSet<QString> m_falhasAbertas; // texts of the timer's failure boxes still open
     bool m_relogioMedido = false; // a clock synchronisation has succeeded

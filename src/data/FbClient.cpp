@@ -221,7 +221,7 @@ FbConnection::Guard::~Guard()
     m_conn.m_mutex.unlock();
 }
 
-FbConnection::FbConnection(ConnectionParams params) : m_params(std::move(params)) {}
+FbConnection::FbConnection(ConnectionParams params, Clock& clock) : m_clock(clock), m_params(std::move(params)) {}
 
 FbConnection::~FbConnection()
 {

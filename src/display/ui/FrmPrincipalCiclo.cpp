@@ -13,7 +13,7 @@
 #include "display/WalkerControl.h"
 #include "platform/Platform.h"
 #include "support/ApplicationEvents.h"
-#include "support/LocalClock.h"
+#include "support/Clock.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/Termination.h"
 
@@ -106,7 +106,7 @@ void TFrmPrincipal::FormCreate()
         EncerrarSistema = true;
         return;
     }
-    UltimaAtividade = LocalClock::now();
+    UltimaAtividade = programClock().now();
     LarguraAnterior = 800;
     AlturaAnterior = 600;
     LimpaTodosLabelSenha();
@@ -226,7 +226,7 @@ void TFrmPrincipal::ipodeSenhasChamadas1Click()
 // Every message the application's own loop takes renews the last-activity time.
 void TFrmPrincipal::ProcessaMsg()
 {
-    UltimaAtividade = LocalClock::nowCoarse();
+    UltimaAtividade = programClock().nowCoarse();
 }
 
 QString TFrmPrincipal::consultaSenhas() const
@@ -283,7 +283,7 @@ void TFrmPrincipal::setScreenTexts(const ScreenTexts& texts)
     // The benchmark of new calls (bench/chamadas) times each call from this line.
     static const bool rastro = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
     if (rastro && !texts.NumeroSenha.isEmpty())
-        std::fprintf(stderr, "tela %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
+        std::fprintf(stderr, "tela %lld %s\n", programClock().pcNow().toMSecsSinceEpoch(),
                      texts.NumeroSenha.toUtf8().constData());
     PnlNumeroSenha->setCaption(texts.NumeroSenha);
     PnlNumeroMesa->setCaption(texts.NumeroMesa);
