@@ -65,7 +65,7 @@ public:
         const FbConnection& m_conn;
     };
 
-    // The connection's waits and limits run on `clock`.
+    // The limits on waits and statements run on `clock`.
     explicit FbConnection(ConnectionParams params = {}, Clock& clock = programClock());
     ~FbConnection();
     FbConnection(const FbConnection&) = delete;
@@ -138,7 +138,7 @@ private:
     mutable std::recursive_timed_mutex m_mutex;
     mutable int m_depth = 0;                      // under m_mutex
     Clock& m_clock;
-    mutable std::atomic<qint64> m_heldSince{0};   // steady clock, ms; 0 when free
+    mutable std::atomic<qint64> m_heldSince{0};   // monotonic ms of m_clock; 0 when free
     std::atomic<unsigned int> m_attachment{0};    // m_db, for cancel() off the lock
     ConnectionParams m_params;
     unsigned int m_db = 0;
