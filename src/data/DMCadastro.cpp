@@ -47,11 +47,11 @@ bool formatoDataValido(const Clock& clock)
 } // namespace
 
 TFDMCadastro::TFDMCadastro(QObject* owner, Clock& clock)
-    : QObject(owner), SQLConnectionVARLO(std::make_shared<FbConnection>(ConnectionParams(), clock)),
+    : QObject(owner), SQLConnectionVARLO(std::make_shared<FbConnection>(ConnectionParams(), clock)), TmrVarlo(clock),
       m_clock(clock)
 {
     TmrVarlo.setInterval(5000);
-    connect(&TmrVarlo, &QTimer::timeout, this, &TFDMCadastro::aoDispararTmrVarlo);
+    connect(&TmrVarlo, &ClockTimer::timeout, this, &TFDMCadastro::aoDispararTmrVarlo);
     TmrVarlo.start();
     DataModuleCreate();
 }

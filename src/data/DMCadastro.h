@@ -8,13 +8,13 @@
 #include "data/FbClient.h"
 #include "data/InfoConexao.h"
 #include "support/Clock.h"
+#include "support/ClockTimer.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
-#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -48,13 +48,14 @@ public:
     // Runs DataModuleCreate, which reports its own failures and requests the
     // application's termination; it never throws. Afterwards
     // InfoConexaoAtual->ConectadoCadastro tells whether start-up may go on.
-    // Every date and time the module reads comes from `clock`.
+    // The housekeeping timer and every date and time the module reads
+    // run on `clock`.
     explicit TFDMCadastro(QObject* owner = nullptr, Clock& clock = programClock());
     ~TFDMCadastro() override; // runs DataModuleDestroy
 
     // Shared with the call walker; every use holds FbConnection::Guard.
     std::shared_ptr<FbConnection> SQLConnectionVARLO;
-    QTimer TmrVarlo;
+    ClockTimer TmrVarlo;
     bool ConexaoPreparada = false;
 
     // The user data module, for the inactivity check; set by the display window.

@@ -498,6 +498,29 @@ private Q_SLOTS:
         QCOMPARE(dm.TmrVarlo.interval(), 60000);
     }
 
+    // On the module's clock the timer fires 5 s after the creation, then
+    // once a minute.
+    void timerFirstAfterFiveSecondsThenEveryMinute()
+    {
+        FakePlatform fake;
+        ProgramFolder folder; // no connection: the timer runs all the same
+        fixToday(QDate(2031, 7, 14));
+        TFDMCadastro dm;
+        int fired = 0;
+        connect(&dm.TmrVarlo, &ClockTimer::timeout, this, [&fired] { ++fired; });
+        const auto firedAfter = [&](qint64 ms) {
+            m_clock.advance(ms);
+            QTest::qWait(20);
+            return fired;
+        };
+        QCOMPARE(firedAfter(4999), 0);
+        QCOMPARE(firedAfter(1), 1);
+        QCOMPARE(DataDoDia.get(), QDate(2031, 7, 14));
+        QCOMPARE(firedAfter(59999), 1);
+        QCOMPARE(firedAfter(1), 2);
+        QCOMPARE(firedAfter(60000), 3);
+    }
+
     void inactivity_data()
     {
         QTest::addColumn<bool>("userModule");
