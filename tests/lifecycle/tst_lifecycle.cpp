@@ -187,8 +187,9 @@ private Q_SLOTS:
         DbFixture::exec(inst.office, QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = :D"),
                         {{QStringLiteral("D"), servidor.addDays(-1)}});
         inst.fake.clock.accept = false;
-        ShiftedClock clock(qint64(pcDays) * 86400);
-        UseClock use(clock);
+        m_shifted.setPcAheadSecs(qint64(pcDays) * 86400);
+        m_shifted.setServerOffsetSecs(0);
+        UseClock use(m_shifted);
         FbConnection outroPrograma(DbFixture::params(inst.office));
         if (rowLocked) {
             outroPrograma.startTransaction();
@@ -586,6 +587,11 @@ private Q_SLOTS:
         w.reset();
         QTRY_VERIFY(watch.allEnded());
     }
+
+private:
+    // Lives as long as the test: a walker of a window on it is deleted only
+    // when events run again, which may be in the next test.
+    ShiftedClock m_shifted;
 };
 
 int main(int argc, char** argv)

@@ -51,11 +51,12 @@ private:
 
 class ShiftedClock : public RealClock {
 public:
-    explicit ShiftedClock(qint64 pcAheadSecs) : m_secs(pcAheadSecs) {}
+    explicit ShiftedClock(qint64 pcAheadSecs = 0) : m_secs(pcAheadSecs) {}
     QDateTime pcNow() const override { return RealClock::pcNow().addSecs(m_secs); }
+    void setPcAheadSecs(qint64 secs) { m_secs = secs; }
 
 private:
-    qint64 m_secs;
+    std::atomic<qint64> m_secs;
 };
 
 // The real clock back as the program's, without a difference to the server.
