@@ -6,7 +6,9 @@
 
 #include <QTimer>
 
-inline void alinhaAoSegundo(QTimer& timer, int intervalMs)
+// A QTimer, or a ClockTimer.
+template <typename Timer>
+inline void alinhaAoSegundo(Timer& timer, int intervalMs)
 {
     if (intervalMs >= 1000 && intervalMs % 1000 == 0)
         timer.setTimerType(Qt::VeryCoarseTimer);

@@ -8,7 +8,7 @@
 #include "support/FinalizaProcesso.h"
 #include "support/Kiosk.h"
 #include "support/LimiteInatividade.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/ProgramPaths.h"
 #include "support/SplashStatus.h"
@@ -38,19 +38,20 @@ constexpr FbConnection::Milliseconds kStartClockCancelGrace{10000};
 constexpr qint64 kDifferenceToReportSecs = 5;
 
 // Dates must come out as dd/mm/yyyy: ten characters, no dashes.
-bool formatoDataValido()
+bool formatoDataValido(const Clock& clock)
 {
-    const QString hoje = LocalClock::today().toString(platform::services().regional->shortDateFormat());
+    const QString hoje = clock.today().toString(platform::services().regional->shortDateFormat());
     return hoje.length() == 10 && !hoje.contains(QLatin1Char('-'));
 }
 
 } // namespace
 
-TFDMCadastro::TFDMCadastro(QObject* owner)
-    : QObject(owner), SQLConnectionVARLO(std::make_shared<FbConnection>())
+TFDMCadastro::TFDMCadastro(QObject* owner, Clock& clock)
+    : QObject(owner), SQLConnectionVARLO(std::make_shared<FbConnection>(ConnectionParams(), clock)), TmrVarlo(clock),
+      m_clock(clock)
 {
     TmrVarlo.setInterval(5000);
-    connect(&TmrVarlo, &QTimer::timeout, this, &TFDMCadastro::aoDispararTmrVarlo);
+    connect(&TmrVarlo, &ClockTimer::timeout, this, &TFDMCadastro::aoDispararTmrVarlo);
     TmrVarlo.start();
     DataModuleCreate();
 }
@@ -62,7 +63,7 @@ TFDMCadastro::~TFDMCadastro()
 
 void TFDMCadastro::DataModuleCreate()
 {
-    if (!formatoDataValido()) {
+    if (!formatoDataValido(m_clock)) {
         auto& s = platform::services();
         s.boxes->show(QString::fromUtf8(kFormatoDataInvalido), QStringLiteral("VARLO"), platform::BoxPlain);
         s.regional->openRegionalSettings();
@@ -74,7 +75,7 @@ void TFDMCadastro::DataModuleCreate()
     try {
         splashServidor(QStringLiteral("Iniciando sistema..."));
         TransacaoGlobal.TransactionID = 1;
-        UltimaAtividade = LocalClock::now();
+        UltimaAtividade = m_clock.now();
         AbreConexao();
         conectou = true;
         splashExecutando(QStringLiteral("Conexão ao Banco VARLO concluída..."));
@@ -209,11 +210,11 @@ void TFDMCadastro::TmrVarloTimer()
     // Before a connection was made (start-up failed and its message box is
     // still open) there is no server to ask, and no error to pile up.
     const bool conectado = InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro;
-    if (LocalClock::today() != DataDoDia.get()) {
+    if (m_clock.today() != DataDoDia.get()) {
         try {
             if (conectado)
                 SincronizaDataHora();
-            DataDoDia.set(LocalClock::today());
+            DataDoDia.set(m_clock.today());
         } catch (const std::exception&) {
             falha = std::current_exception();
         }
@@ -222,7 +223,7 @@ void TFDMCadastro::TmrVarloTimer()
         // unknown. Asked again quietly until it answers.
         try {
             SincronizaDataHora();
-            DataDoDia.set(LocalClock::today());
+            DataDoDia.set(m_clock.today());
         } catch (const std::exception&) {
         }
     }
@@ -240,27 +241,27 @@ void TFDMCadastro::SincronizaDataHora(FbConnection::Milliseconds cancelGrace)
         [&] {
             FbQuery query(*SQLConnectionVARLO);
             query.open(QStringLiteral("SELECT CURRENT_TIMESTAMP AS DATA_HORA FROM RDB$DATABASE"));
-            pc = LocalClock::pcNow();
+            pc = m_clock.pcNow();
             servidor = query.fieldByName(QStringLiteral("DATA_HORA")).asDateTime();
         },
         FbConnection::LockWait, FbConnection::AnswerWait, cancelGrace);
     const QTime hora = servidor.time();
     const QDateTime local(servidor.date(), QTime(hora.hour(), hora.minute(), hora.second()), Qt::LocalTime);
 
-    const QDateTime antes = LocalClock::now();
+    const QDateTime antes = m_clock.now();
     if (platform::services().clock->setLocalTime(local)) {
-        LocalClock::setServerOffsetSecs(0);
+        m_clock.setServerOffsetSecs(0);
     } else {
         // The PC's clock stays as it is (the packaged service may not set
         // it); the program reads the server's time through the difference.
         const QDateTime servidorLocal(servidor.date(), hora, Qt::LocalTime);
         const qint64 diferenca = qRound64(double(pc.msecsTo(servidorLocal)) / 1000.0);
-        LocalClock::setServerOffsetSecs(diferenca);
+        m_clock.setServerOffsetSecs(diferenca);
         informaDiferenca(diferenca);
     }
     m_relogioMedido = true;
     // A jump of the program's clock is no time of inactivity.
-    const qint64 salto = antes.secsTo(LocalClock::now());
+    const qint64 salto = antes.secsTo(m_clock.now());
     if (UltimaAtividade.isValid() && qAbs(salto) > 1)
         UltimaAtividade = UltimaAtividade.addSecs(salto);
 }
@@ -288,6 +289,6 @@ void TFDMCadastro::VerificaTempoInativo()
     if (!FDMConnectionUser || !UltimaAtividade.isValid())
         return;
     const int minutos = limiteInatividadeMinutos(FDMConnectionUser->TempoLimiteLogout());
-    if (UltimaAtividade.addSecs(qint64(minutos) * 60) < LocalClock::now())
+    if (UltimaAtividade.addSecs(qint64(minutos) * 60) < m_clock.now())
         FinalizaProcesso(ProgramPaths::executableName());
 }

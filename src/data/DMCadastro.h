@@ -7,13 +7,14 @@
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
 #include "data/InfoConexao.h"
+#include "base/Clock.h"
+#include "base/ClockTimer.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
-#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -47,12 +48,14 @@ public:
     // Runs DataModuleCreate, which reports its own failures and requests the
     // application's termination; it never throws. Afterwards
     // InfoConexaoAtual->ConectadoCadastro tells whether start-up may go on.
-    explicit TFDMCadastro(QObject* owner = nullptr);
+    // The housekeeping timer and every date and time the module reads
+    // run on `clock`.
+    explicit TFDMCadastro(QObject* owner = nullptr, Clock& clock = programClock());
     ~TFDMCadastro() override; // runs DataModuleDestroy
 
     // Shared with the call walker; every use holds FbConnection::Guard.
     std::shared_ptr<FbConnection> SQLConnectionVARLO;
-    QTimer TmrVarlo;
+    ClockTimer TmrVarlo;
     bool ConexaoPreparada = false;
 
     // The user data module, for the inactivity check; set by the display window.
@@ -62,6 +65,7 @@ public:
     // first connect only.
     void AbreConexao();
 
+    Clock& clock() const { return m_clock; }
     // The released version of this program, column `coluna` of VERSAOBD
     // (first row; empty when null or absent).
     QString VersaoLiberada(const QString& coluna);
@@ -73,7 +77,7 @@ public:
     // The timer's work; errors propagate (the timer hands them to ManipulaExcecoes).
     void TmrVarloTimer();
     // Sets the PC's clock from the server's, or, where that is refused,
-    // moves the program's clock (LocalClock) by the difference.
+    // moves the program's clock by the difference.
     void SincronizaDataHora(FbConnection::Milliseconds cancelGrace = FbConnection::CancelGrace);
     void VerificaTempoInativo();
 
@@ -85,6 +89,7 @@ private:
     void mostraFalhaDoTimer(const std::exception& e);
     void informaDiferenca(qint64 diferenca);
 
+    Clock& m_clock;
     std::unique_ptr<TInfoConexao> m_infoConexao;
     QSet<QString> m_falhasAbertas; // texts of the timer's failure boxes still open
     bool m_relogioMedido = false; // a clock synchronisation has succeeded

@@ -37,7 +37,8 @@ void naTransacaoGlobal(FbConnection& conexao, Work work)
 } // namespace
 
 TFDMConnectionUser::TFDMConnectionUser(TFDMCadastro& cadastro, QObject* owner)
-    : QObject(owner), SQLConnectionUser(std::make_unique<FbConnection>()), m_cadastro(cadastro)
+    : QObject(owner), SQLConnectionUser(std::make_unique<FbConnection>(ConnectionParams(), cadastro.clock())),
+      m_cadastro(cadastro)
 {
 }
 

@@ -91,13 +91,6 @@ const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, is
 static_assert(FbConnection::LockTimeoutSeconds > 0 && FbConnection::LockTimeoutSeconds < 128,
               "the lock timeout is written as one byte");
 
-qint64 steadyMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // Cancels the connection's operation when the scope outlives `limit`, and
 // drops the link when the cancel has not freed it `grace` later (at once for
 // no grace: a detach, for one, cannot be cancelled).
@@ -124,12 +117,13 @@ private:
     void watch(FbConnection& connection, FbConnection::Milliseconds limit, FbConnection::Milliseconds grace)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_wake.wait_for(lock, limit, [this] { return m_done; }))
+        Clock& clock = connection.clock();
+        if (clock.waitFor(lock, m_wake, limit.count(), [this] { return m_done; }))
             return;
         m_fired = true;
         if (grace.count() > 0) {
             connection.cancel(FbConnection::Cancel::Raise);
-            if (m_wake.wait_for(lock, grace, [this] { return m_done; }))
+            if (clock.waitFor(lock, m_wake, grace.count(), [this] { return m_done; }))
                 return;
         }
         m_aborted = true;
@@ -203,7 +197,7 @@ FbConnection::Guard::Guard(const FbConnection& c) : m_conn(c)
 {
     c.m_mutex.lock();
     if (c.m_depth++ == 0)
-        c.m_heldSince = steadyMs();
+        c.m_heldSince = c.m_clock.monotonicMs();
 }
 
 FbConnection::Guard::Guard(const FbConnection& c, Milliseconds limit) : m_conn(c)
@@ -211,7 +205,7 @@ FbConnection::Guard::Guard(const FbConnection& c, Milliseconds limit) : m_conn(c
     if (!c.m_mutex.try_lock_for(limit))
         throw EServerNotAnswering();
     if (c.m_depth++ == 0)
-        c.m_heldSince = steadyMs();
+        c.m_heldSince = c.m_clock.monotonicMs();
 }
 
 FbConnection::Guard::~Guard()
@@ -221,7 +215,7 @@ FbConnection::Guard::~Guard()
     m_conn.m_mutex.unlock();
 }
 
-FbConnection::FbConnection(ConnectionParams params) : m_params(std::move(params)) {}
+FbConnection::FbConnection(ConnectionParams params, Clock& clock) : m_clock(clock), m_params(std::move(params)) {}
 
 FbConnection::~FbConnection()
 {
@@ -355,7 +349,7 @@ void FbConnection::cancel(Cancel how)
 FbConnection::Milliseconds FbConnection::busyFor() const
 {
     const qint64 since = m_heldSince.load();
-    return Milliseconds(since ? steadyMs() - since : 0);
+    return Milliseconds(since ? m_clock.monotonicMs() - since : 0);
 }
 
 void FbConnection::startTransaction()

@@ -5,6 +5,7 @@
 // walked without touching the database.
 
 #include "data/ConnectionParams.h"
+#include "base/Clock.h"
 #include "base/Errors.h"
 #include "base/Windows1252.h"
 
@@ -64,7 +65,8 @@ public:
         const FbConnection& m_conn;
     };
 
-    explicit FbConnection(ConnectionParams params = {});
+    // The limits on waits and statements run on `clock`.
+    explicit FbConnection(ConnectionParams params = {}, Clock& clock = programClock());
     ~FbConnection();
     FbConnection(const FbConnection&) = delete;
     FbConnection& operator=(const FbConnection&) = delete;
@@ -84,6 +86,7 @@ public:
     // and a server that does not answer has the link dropped.
     void close();
     bool isOpen() const;
+    Clock& clock() const { return m_clock; }
     // Counts the attachments made: a statement prepared under one count is
     // gone once it changes.
     quint64 attachment() const { return m_attachCount; }
@@ -134,7 +137,8 @@ private:
 
     mutable std::recursive_timed_mutex m_mutex;
     mutable int m_depth = 0;                      // under m_mutex
-    mutable std::atomic<qint64> m_heldSince{0};   // steady clock, ms; 0 when free
+    Clock& m_clock;
+    mutable std::atomic<qint64> m_heldSince{0};   // monotonic ms of m_clock; 0 when free
     std::atomic<unsigned int> m_attachment{0};    // m_db, for cancel() off the lock
     ConnectionParams m_params;
     unsigned int m_db = 0;

@@ -4,7 +4,7 @@
 #include "data/FbClient.h"
 #include "data/FbPreparedQuery.h"
 #include "data/FbQueryIo.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 
 #include <ibase.h>
 
@@ -271,7 +271,7 @@ QVariant fbDecodeValue(int sqltype, int sqlscale, int sqlsubtype, int sqllen, co
         // A time of day in UTC reads as the local time of today.
         ISC_TIME t;
         std::memcpy(&t, p, sizeof t);
-        return fromUtc(LocalClock::now().toUTC().date(), fromIscTime(t)).time();
+        return fromUtc(programClock().now().toUTC().date(), fromIscTime(t)).time();
     }
     case SQL_TIMESTAMP: {
         ISC_TIMESTAMP ts;

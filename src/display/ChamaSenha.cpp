@@ -94,7 +94,7 @@ void ThChamaSenha::Execute()
     modo.voz = m_setup.voz;
     modo.intervalo = m_setup.intervaloReleitura;
     modo.anuncioMaximo = m_setup.anuncioMaximo;
-    EsperaChamada espera(*m_setup.source, display, modo);
+    EsperaChamada espera(*m_setup.source, display, modo, *m_setup.clock);
 
     m_quadro.novoInicio();
     while (!parar()) {

@@ -8,6 +8,7 @@
 #include "display/DisplayView.h"
 #include "display/QuadroChamadas.h"
 #include "display/TicketQuery.h"
+#include "base/Clock.h"
 
 #include <QDate>
 #include <QThread>
@@ -36,6 +37,9 @@ struct WalkerSetup {
     // ended, waiting anuncioMaximo ms for it at most.
     bool voz = false;
     int anuncioMaximo = 20000;
+    // What the walker measures its waits with; the gate's link sleeps on
+    // the same clock.
+    Clock* clock = &programClock();
 };
 
 class ThChamaSenha : public QThread {

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
-#include <chrono>
 #include <future>
 
 void DisplayLink::call(const std::function<void(DisplayView&)>& change)
@@ -51,7 +50,7 @@ bool DisplayLink::sleepFor(int ms)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (ms > 0)
-        m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_closed; });
+        m_clock->waitFor(lock, m_wake, ms, [this] { return m_closed; });
     return !m_closed;
 }
 
@@ -70,11 +69,12 @@ void DisplayLink::close()
     m_wake.notify_all();
 }
 
-DisplayGate::DisplayGate(DisplayView& view, QObject* parent)
+DisplayGate::DisplayGate(DisplayView& view, QObject* parent, Clock& clock)
     : QObject(parent), m_link(std::make_shared<DisplayLink>())
 {
     m_link->m_gate = this;
     m_link->m_view = &view;
+    m_link->m_clock = &clock;
     if (QCoreApplication::instance())
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &DisplayGate::close);
 }

@@ -9,6 +9,7 @@
 // the window never touches it.
 
 #include "display/DisplayView.h"
+#include "base/Clock.h"
 
 #include <QObject>
 #include <condition_variable>
@@ -28,8 +29,8 @@ public:
     // closed before or while the change waits.
     void call(const std::function<void(DisplayView&)>& change);
 
-    // Sleeps `ms` milliseconds (none when negative); returns early, with
-    // false, when the gate closes.
+    // Sleeps `ms` milliseconds of the gate's clock (none when negative);
+    // returns early, with false, when the gate closes.
     bool sleepFor(int ms);
 
     bool isClosed() const;
@@ -43,12 +44,13 @@ private:
     bool m_closed = false;
     DisplayGate* m_gate = nullptr;
     DisplayView* m_view = nullptr;
+    Clock* m_clock = nullptr;
 };
 
 class DisplayGate : public QObject {
     Q_OBJECT
 public:
-    DisplayGate(DisplayView& view, QObject* parent = nullptr);
+    DisplayGate(DisplayView& view, QObject* parent = nullptr, Clock& clock = programClock());
     ~DisplayGate() override;
 
     // Window thread. After it returns no handed-over change runs any more.

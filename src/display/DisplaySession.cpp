@@ -11,7 +11,7 @@
 #include "platform/Platform.h"
 #include "support/ApplicationEvents.h"
 #include "base/Errors.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/QueryWatch.h"
 #include "support/Termination.h"
@@ -111,7 +111,7 @@ void DisplaySession::create()
         EncerrarSistema = true;
         return;
     }
-    UltimaAtividade = LocalClock::now();
+    UltimaAtividade = programClock().now();
     m_view.resetLayout();
 }
 
@@ -208,7 +208,7 @@ void DisplaySession::pauseForConfiguration(const std::function<int()>& showConfi
 
 void DisplaySession::ProcessaMsg()
 {
-    UltimaAtividade = LocalClock::nowCoarse();
+    UltimaAtividade = programClock().nowCoarse();
 }
 
 QString DisplaySession::ticketSql() const

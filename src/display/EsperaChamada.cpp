@@ -2,8 +2,6 @@
 
 #include "platform/Platform.h"
 
-#include <QElapsedTimer>
-
 namespace {
 
 // While a call waits for its announcement, the window's closing is looked at
@@ -12,8 +10,8 @@ constexpr int PassoAnuncio = 200;
 
 } // namespace
 
-EsperaChamada::EsperaChamada(CalledTicketSource& source, DisplayLink& display, const Modo& modo)
-    : m_source(source), m_display(display), m_modo(modo)
+EsperaChamada::EsperaChamada(CalledTicketSource& source, DisplayLink& display, const Modo& modo, Clock& clock)
+    : m_source(source), m_display(display), m_clock(clock), m_modo(modo)
 {
     m_modo.intervalo = qMax(1, m_modo.intervalo);
 }
@@ -79,15 +77,14 @@ bool EsperaChamada::anuncioTerminou(int ms)
     platform::Speech* speech = platform::services().speech;
     if (!speech)
         return true;
-    QElapsedTimer relogio;
-    relogio.start();
+    const qint64 inicio = m_clock.monotonicMs();
     for (;;) {
-        const qint64 resta = ms - relogio.elapsed();
+        const qint64 resta = ms - (m_clock.monotonicMs() - inicio);
         if (speech->waitForEnd(int(qBound(qint64(0), resta, qint64(PassoAnuncio)))))
             return true;
         if (m_display.isClosed())
             throw DisplayClosed();
-        if (relogio.elapsed() >= ms)
+        if (m_clock.monotonicMs() - inicio >= ms)
             return false;
     }
 }
@@ -103,8 +100,8 @@ void EsperaChamada::espera(int ms)
         return;
     }
 
-    QElapsedTimer relogio;
-    relogio.start();
+    const qint64 inicio = m_clock.monotonicMs();
+    const auto decorrido = [this, inicio] { return m_clock.monotonicMs() - inicio; };
     qint64 proximaLeitura = m_modo.intervalo;
     bool lidaNoFim = false; // the tickets are read once more when the per-call time is over
     bool anuncio = !m_modo.voz;
@@ -112,7 +109,7 @@ void EsperaChamada::espera(int ms)
     for (;;) {
         // A new call waits only for the announcement before it; any other
         // call for the per-call time too.
-        const qint64 agora = relogio.elapsed();
+        const qint64 agora = decorrido();
         if (!anuncio)
             anuncio = anuncioTerminou(0) || agora >= m_modo.anuncioMaximo;
         if (anuncio && (m_novasNaFila > 0 || agora >= ms)) {
@@ -137,7 +134,7 @@ void EsperaChamada::espera(int ms)
         } else {
             anuncio = anuncioTerminou(passo);
         }
-        const qint64 depois = relogio.elapsed();
+        const qint64 depois = decorrido();
         const bool fim = depois >= ms && !lidaNoFim;
         if (depois >= proximaLeitura || fim) {
             lidaNoFim = lidaNoFim || fim;
@@ -145,7 +142,7 @@ void EsperaChamada::espera(int ms)
             // The source takes the connection's lock for the read; nothing
             // here waits for the window thread meanwhile.
             acrescentaNovas(m_source.open(m_data));
-            proximaLeitura = relogio.elapsed() + m_modo.intervalo;
+            proximaLeitura = decorrido() + m_modo.intervalo;
         }
     }
 }

@@ -12,6 +12,7 @@
 
 #include "display/DisplayGate.h"
 #include "display/TicketQuery.h"
+#include "base/Clock.h"
 
 #include <QDate>
 #include <QSet>
@@ -25,7 +26,8 @@ public:
         int anuncioMaximo = 20000; // ms a call waits for its announcement at most
     };
 
-    EsperaChamada(CalledTicketSource& source, DisplayLink& display, const Modo& modo);
+    // The waits are measured on `clock`.
+    EsperaChamada(CalledTicketSource& source, DisplayLink& display, const Modo& modo, Clock& clock = programClock());
 
     // A new pass with the rows it read for `data`.
     void novaPassagem(const QList<TicketRow>& rows, const QDate& data);
@@ -47,6 +49,7 @@ private:
 
     CalledTicketSource& m_source;
     DisplayLink& m_display;
+    Clock& m_clock;
     Modo m_modo;
     QDate m_data;
     QList<TicketRow> m_fila;

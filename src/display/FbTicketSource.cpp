@@ -10,7 +10,8 @@ constexpr qint64 kReprepareMs = 60 * 1000;
 }
 
 FbTicketSource::FbTicketSource(std::shared_ptr<FbConnection> connection)
-    : m_connection(std::move(connection)), m_sql(ticketQuerySql(QString()))
+    : m_connection(std::move(connection)), m_sql(ticketQuerySql(QString())), m_clock(m_connection->clock()),
+      m_queryClock(m_clock)
 {
 }
 
@@ -38,9 +39,10 @@ QList<TicketRow> FbTicketSource::open(const QDate& data)
     // execution, not a preparation as well.
     if (!m_query)
         m_query = std::make_unique<FbPreparedQuery>(*m_connection);
-    if (!m_prepared.isValid() || m_prepared.elapsed() >= kReprepareMs) {
+    const qint64 now = m_clock.monotonicMs();
+    if (m_preparedAt < 0 || now - m_preparedAt >= kReprepareMs) {
         m_query->reset();
-        m_prepared.start();
+        m_preparedAt = now;
     }
     m_query->open(sql(), {{QStringLiteral("DATA"), data}});
     FbQuery& query = m_query->result();

@@ -4,9 +4,9 @@
 // returns the whole result in memory.
 
 #include "display/TicketQuery.h"
+#include "base/Clock.h"
 #include "support/QueryWatch.h"
 
-#include <QElapsedTimer>
 #include <QString>
 #include <atomic>
 #include <memory>
@@ -17,6 +17,8 @@ class FbPreparedQuery;
 
 class FbTicketSource : public CalledTicketSource {
 public:
+    // The statement's age and the running query are measured on the
+    // connection's clock.
     explicit FbTicketSource(std::shared_ptr<FbConnection> connection);
     ~FbTicketSource() override;
 
@@ -41,7 +43,8 @@ private:
     QString m_sql;
     std::atomic<bool> m_retired{false};
     // Under the connection's lock.
+    Clock& m_clock;
     std::unique_ptr<FbPreparedQuery> m_query;
-    QElapsedTimer m_prepared;
+    qint64 m_preparedAt = -1; // monotonic ms; -1 before the first preparation
     QueryClock m_queryClock;
 };

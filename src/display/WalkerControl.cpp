@@ -1,6 +1,5 @@
 #include "display/WalkerControl.h"
 
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -21,11 +20,11 @@ RunningWalkers& runningWalkers()
 
 } // namespace
 
-bool WalkerControl::waitForAllWalkers(int ms)
+bool WalkerControl::waitForAllWalkers(int ms, Clock& clock)
 {
     RunningWalkers& running = runningWalkers();
     std::unique_lock<std::mutex> lock(running.mutex);
-    return running.ended.wait_for(lock, std::chrono::milliseconds(ms), [&running] { return running.count == 0; });
+    return clock.waitFor(lock, running.ended, ms, [&running] { return running.count == 0; });
 }
 
 WalkerControl::WalkerControl(WalkerSetup setup, QObject* parent)

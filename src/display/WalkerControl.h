@@ -20,9 +20,9 @@ public:
     // The walker whose body has not ended yet, or null.
     ThChamaSenha* current() const { return m_current; }
 
-    // Waits at most `ms` for the threads of every walker started in this
-    // process to end; true when none runs any more.
-    static bool waitForAllWalkers(int ms);
+    // Waits at most `ms` of `clock` for the threads of every walker started
+    // in this process to end; true when none runs any more.
+    static bool waitForAllWalkers(int ms, Clock& clock = programClock());
 
 Q_SIGNALS:
     // Emitted just before a new walker starts.

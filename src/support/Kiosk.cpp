@@ -2,7 +2,7 @@
 
 #include "platform/Platform.h"
 #include "support/ExitCode.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 #include "support/ManipulaExcecoes.h"
 
 #include <cstdio>
@@ -45,7 +45,7 @@ QString logLine(const QDateTime& when, const QString& title, const QString& text
 
 void log(const QString& title, const QString& text)
 {
-    const QByteArray line = logLine(LocalClock::now(), title, text).toLocal8Bit() + '\n';
+    const QByteArray line = logLine(programClock().now(), title, text).toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
     std::fflush(stderr);
 }

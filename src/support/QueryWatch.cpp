@@ -2,21 +2,9 @@
 
 #include "base/SegundosInteiros.h"
 
-#include <chrono>
-
-namespace {
-
-qint64 monotonicMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-} // namespace
-
 void QueryClock::begin()
 {
-    m_since = monotonicMs();
+    m_since = m_clock.monotonicMs();
 }
 
 void QueryClock::end()
@@ -27,16 +15,17 @@ void QueryClock::end()
 qint64 QueryClock::runningForMs() const
 {
     const qint64 since = m_since.load();
-    return since < 0 ? -1 : monotonicMs() - since;
+    return since < 0 ? -1 : m_clock.monotonicMs() - since;
 }
 
 FrozenQueryWatch::FrozenQueryWatch(std::function<qint64()> runningForMs, int limitMs,
-                                   std::function<void()> onFrozen, QObject* parent, int checkEveryMs)
-    : QObject(parent), m_runningForMs(std::move(runningForMs)), m_limitMs(limitMs), m_onFrozen(std::move(onFrozen))
+                                   std::function<void()> onFrozen, QObject* parent, int checkEveryMs, Clock& clock)
+    : QObject(parent), m_runningForMs(std::move(runningForMs)), m_limitMs(limitMs), m_onFrozen(std::move(onFrozen)),
+      m_timer(clock)
 {
     m_timer.setInterval(checkEveryMs);
     alinhaAoSegundo(m_timer, checkEveryMs);
-    connect(&m_timer, &QTimer::timeout, this, &FrozenQueryWatch::check);
+    connect(&m_timer, &ClockTimer::timeout, this, &FrozenQueryWatch::check);
     m_timer.start();
 }
 

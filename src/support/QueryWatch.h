@@ -3,13 +3,17 @@
 // when it starts and ends (from any thread), and a timer on the window
 // thread calls `onFrozen`, once, when one has run longer than the limit.
 
+#include "base/Clock.h"
+
 #include <QObject>
-#include <QTimer>
+#include "base/ClockTimer.h"
 #include <atomic>
 #include <functional>
 
 class QueryClock {
 public:
+    explicit QueryClock(Clock& clock = programClock()) : m_clock(clock) {}
+
     // Marks a query in progress for its lifetime.
     class Running {
     public:
@@ -28,14 +32,16 @@ public:
     qint64 runningForMs() const;
 
 private:
+    Clock& m_clock;
     std::atomic<qint64> m_since{-1}; // monotonic ms
 };
 
 class FrozenQueryWatch : public QObject {
     Q_OBJECT
 public:
+    // Looks every `checkEveryMs` of `clock`.
     FrozenQueryWatch(std::function<qint64()> runningForMs, int limitMs, std::function<void()> onFrozen,
-                     QObject* parent = nullptr, int checkEveryMs = 1000);
+                     QObject* parent = nullptr, int checkEveryMs = 1000, Clock& clock = programClock());
 
 private:
     void check();
@@ -43,5 +49,5 @@ private:
     std::function<qint64()> m_runningForMs;
     int m_limitMs;
     std::function<void()> m_onFrozen;
-    QTimer m_timer;
+    ClockTimer m_timer;
 };

@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "support/ExitCode.h"
 #include "support/Kiosk.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 #include "support/ProgramPaths.h"
 #include "support/Termination.h"
 #include "update/KioskUpdate.h"
@@ -76,7 +76,7 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
     // Nobody could read the box, and ending would only have the service
     // manager start the same release again: the display goes on.
     if (quiosque && !platform::services().launcher->canRun(updater)) {
-        KioskUpdate::tellOncePerDay(KioskUpdate::cannotInstallText(released, build, updater), LocalClock::today(),
+        KioskUpdate::tellOncePerDay(KioskUpdate::cannotInstallText(released, build, updater), programClock().today(),
                                     KioskUpdate::noticeRecordPath());
         return;
     }

@@ -3,7 +3,7 @@
 #include "data/DMCadastro.h"
 #include "data/FbClient.h"
 #include "platform/Platform.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 #include "support/SplashStatus.h"
 
 namespace {
@@ -66,7 +66,7 @@ bool MesmaVersaoExeBanco(FbConnection& conexao)
 
     FbQuery versao(conexao);
     versao.open(QStringLiteral("SELECT VERSAOBANCO, DATAATUAL\nFROM VERSAOBD"));
-    const QDate hoje = LocalClock::today();
+    const QDate hoje = conexao.clock().today();
     DataDoDia.set(hoje);
     bool resultado = true;
 

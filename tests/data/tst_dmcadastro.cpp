@@ -7,7 +7,7 @@
 #include "data/Parametros.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/FakePlatform.h"
-#include "support/LocalClock.h"
+#include "support/ManualClock.h"
 #include "support/TestMain.h"
 #include "support/Termination.h"
 
@@ -20,11 +20,6 @@ namespace {
 const QString kConexaoFalhou =
     QStringLiteral("Não foi possível estabelecer conexão com o Servidor de Banco de Dados.\rErro: ");
 
-void fixToday(const QDate& day)
-{
-    LocalClock::setSourceForTesting([day] { return QDateTime(day, QTime(10, 0)); });
-}
-
 } // namespace
 
 class TstDmCadastro : public QObject {
@@ -34,10 +29,10 @@ private Q_SLOTS:
     void init()
     {
         resetTerminationForTesting();
-        LocalClock::setSourceForTesting({});
+        useRealClock();
         DataDoDia.set(QDate());
     }
-    void cleanup() { LocalClock::setSourceForTesting({}); }
+    void cleanup() { useRealClock(); }
 
     void definitionFile_data()
     {
@@ -273,17 +268,16 @@ private Q_SLOTS:
         DmTestDb db;
         FakePlatform fake;
         fake.clock.accept = false;
-        LocalClock::setSourceForTesting([pcAheadSecs] { return QDateTime::currentDateTime().addSecs(pcAheadSecs); });
+        ShiftedClock clock(pcAheadSecs);
         ProgramFolder folder;
         folder.writeSection(db.office());
-        TFDMCadastro dm;
+        TFDMCadastro dm(nullptr, clock);
         QVERIFY(InfoConexaoAtual->ConectadoCadastro);
         QVERIFY(fake.boxes.shown.isEmpty());
         QVERIFY(!terminationRequested());
-        QVERIFY2(qAbs(LocalClock::serverOffsetSecs() + pcAheadSecs) <= 2,
-                 qPrintable(QString::number(LocalClock::serverOffsetSecs())));
-        QVERIFY(qAbs(LocalClock::now().secsTo(QDateTime::currentDateTime())) <= 2);
-        QVERIFY(qAbs(UltimaAtividade.secsTo(LocalClock::now())) <= 5);
+        QVERIFY2(qAbs(clock.serverOffsetSecs() + pcAheadSecs) <= 2, qPrintable(QString::number(clock.serverOffsetSecs())));
+        QVERIFY(qAbs(clock.now().secsTo(QDateTime::currentDateTime())) <= 2);
+        QVERIFY(qAbs(UltimaAtividade.secsTo(clock.now())) <= 5);
     }
 
     void sectionUserTakesPrecedence()
@@ -472,7 +466,7 @@ private Q_SLOTS:
         TFDMConnectionUser user(dm);
         dm.FDMConnectionUser = &user;
         fake.processes.running = {{fake.processes.self, folder.path(QStringLiteral("MonitorSenha"))}};
-        UltimaAtividade = LocalClock::now().addSecs(-7200);
+        UltimaAtividade = programClock().now().addSecs(-7200);
         dm.TmrVarlo.setInterval(50);
 
         int endsInsideBox = -1, boxesInside = -1;
@@ -494,14 +488,37 @@ private Q_SLOTS:
     {
         FakePlatform fake;
         ProgramFolder folder; // no dbxconnections.ini: start-up failed
+        fixToday(QDate(2031, 7, 14));
         TFDMCadastro dm;
         fake.boxes.shown.clear();
-        fixToday(QDate(2031, 7, 14));
         dm.TmrVarloTimer();
         QVERIFY(fake.clock.sets.isEmpty());
         QVERIFY(!dm.SQLConnectionVARLO->isOpen());
         QCOMPARE(DataDoDia.get(), QDate(2031, 7, 14));
         QCOMPARE(dm.TmrVarlo.interval(), 60000);
+    }
+
+    // On the module's clock the timer fires 5 s after the creation, then
+    // once a minute.
+    void timerFirstAfterFiveSecondsThenEveryMinute()
+    {
+        FakePlatform fake;
+        ProgramFolder folder; // no connection: the timer runs all the same
+        fixToday(QDate(2031, 7, 14));
+        TFDMCadastro dm;
+        int fired = 0;
+        connect(&dm.TmrVarlo, &ClockTimer::timeout, this, [&fired] { ++fired; });
+        const auto firedAfter = [&](qint64 ms) {
+            m_clock.advance(ms);
+            QTest::qWait(20);
+            return fired;
+        };
+        QCOMPARE(firedAfter(4999), 0);
+        QCOMPARE(firedAfter(1), 1);
+        QCOMPARE(DataDoDia.get(), QDate(2031, 7, 14));
+        QCOMPARE(firedAfter(59999), 1);
+        QCOMPARE(firedAfter(1), 2);
+        QCOMPARE(firedAfter(60000), 3);
     }
 
     void inactivity_data()
@@ -526,19 +543,31 @@ private Q_SLOTS:
                                   {5, QStringLiteral("/opt/outra/MONITORSENHA")},
                                   {7, folder.path(QStringLiteral("MonitorSenha"))},
                                   {9, QStringLiteral("/opt/later/MonitorSenha")}};
-        TFDMCadastro dm;
+        const QDateTime now(QDate(2030, 1, 2), QTime(3, 4, 5));
+        ManualClock clock(now);
+        TFDMCadastro dm(nullptr, clock);
         fake.boxes.shown.clear();
         // A user module whose company row is not open: the one-hour default applies.
         TFDMConnectionUser user(dm);
         if (userModule)
             dm.FDMConnectionUser = &user;
-        const QDateTime now(QDate(2030, 1, 2), QTime(3, 4, 5));
-        LocalClock::setSourceForTesting([now] { return now; });
         UltimaAtividade = now.addSecs(-idleSeconds);
         dm.VerificaTempoInativo();
         QCOMPARE(fake.processes.terminated, ends ? (QList<qint64>{5, 7}) : QList<qint64>{});
         QVERIFY(fake.boxes.shown.isEmpty());
     }
+
+private:
+    // Puts the program's wall clock at 10:00 of `day`, without a difference
+    // to the server; time then stands still.
+    void fixToday(const QDate& day)
+    {
+        m_clock.setPcNow(QDateTime(day, QTime(10, 0)));
+        m_clock.setServerOffsetSecs(0);
+        setProgramClock(&m_clock);
+    }
+
+    ManualClock m_clock;
 };
 
 MONITOR_TEST_MAIN(TstDmCadastro)

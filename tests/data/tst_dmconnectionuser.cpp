@@ -5,7 +5,8 @@
 #include "data/FbClient.h"
 #include "support/ExitCode.h"
 #include "support/FakePlatform.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
+#include "support/ManualClock.h"
 #include <QtTest>
 #include "support/Termination.h"
 
@@ -34,9 +35,9 @@ private Q_SLOTS:
     {
         resetTerminationForTesting();
         setProcessExitCode(0);
-        LocalClock::setSourceForTesting({});
+        useRealClock();
     }
-    void cleanup() { LocalClock::setSourceForTesting({}); }
+    void cleanup() { useRealClock(); }
 
     void connectsBesideTheOfficeDatabase()
     {
@@ -158,6 +159,8 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         QFETCH(QString, expected);
         DM_REQUIRE_SERVER();
+        ManualClock clock(QDateTime::currentDateTime());
+        UseClock use(clock);
         Started s;
         DmTestDb::exec(s.db.user(), QStringLiteral("UPDATE EMPRESA SET TEMPOLIMITELOGOUT = ") + stored);
         TFDMConnectionUser user(*s.cadastro);
@@ -170,8 +173,7 @@ private Q_SLOTS:
         // The inactivity check takes its limit from the row.
         s.cadastro->FDMConnectionUser = &user;
         s.fake.processes.running = {{4, s.folder.path(QStringLiteral("MonitorSenha"))}};
-        const QDateTime now = QDateTime::currentDateTime();
-        LocalClock::setSourceForTesting([now] { return now; });
+        const QDateTime now = clock.now();
         const int limit = expected.toInt() * 60;
         UltimaAtividade = now.addSecs(-limit);
         s.cadastro->VerificaTempoInativo();

@@ -5,8 +5,10 @@
 #include "data/FbClient.h"
 #include "data/FbPreparedQuery.h"
 #include "data/FbQueryIo.h"
+#include "display/FbTicketSource.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/DbFixture.h"
+#include "support/ManualClock.h"
 #include <QtTest>
 
 #include <ibase.h>
@@ -50,6 +52,7 @@ private Q_SLOTS:
     void rowsSurviveClosedConnection();
     void preparedQueryRuns_data();
     void preparedQueryRuns();
+    void ticketStatementPreparedAfreshEachMinute();
     void emptyResult();
     void conditionalUpdateCount();
     void explicitTransaction();
@@ -547,6 +550,41 @@ void TstFbClient::preparedQueryRuns()
     QCOMPARE(run(text, day), second);
     // And a third run, the cursor of the second closed.
     QCOMPARE(run(text, day), second);
+}
+
+// The ticket source keeps its statement prepared for a minute of its
+// connection's clock, then prepares it again (the server gives the new
+// statement a new id).
+void TstFbClient::ticketStatementPreparedAfreshEachMinute()
+{
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    ManualClock clock;
+    auto c = std::make_shared<FbConnection>(DbFixture::params(fx.createOffice(true)), clock);
+    c->open();
+    FbTicketSource source(c);
+    const auto statement = [&c] {
+        FbQuery q(*c);
+        q.open("SELECT MON$STATEMENT_ID FROM MON$STATEMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION"
+               " AND MON$SQL_TEXT CONTAINING 'ATEND_' || 'TERMINAL'");
+        QStringList ids;
+        for (q.first(); !q.eof(); q.next())
+            ids << q.field(0).asString();
+        return ids;
+    };
+    const QDate today = QDate::currentDate();
+    QCOMPARE(source.open(today).size(), 2);
+    const QStringList first = statement();
+    QCOMPARE(first.size(), 1);
+    clock.advance(59999);
+    QCOMPARE(source.open(today).size(), 2);
+    QCOMPARE(statement(), first);
+    clock.advance(1);
+    QCOMPARE(source.open(today).size(), 2);
+    const QStringList second = statement();
+    QCOMPARE(second.size(), 1);
+    QVERIFY(second != first);
 }
 
 void TstFbClient::emptyResult()

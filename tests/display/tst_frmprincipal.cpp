@@ -3,7 +3,7 @@
 
 #include "display/ui/FrmPrincipal.h"
 #include "display/ui/TextFit.h"
-#include "support/LocalClock.h"
+#include "support/ManualClock.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -309,10 +309,12 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QFETCH(int, serverAheadSecs);
         m_platform->regional.timeFormat = format;
-        LocalClock::setSourceForTesting([now] { return now; });
-        LocalClock::setServerOffsetSecs(serverAheadSecs);
-        m_w->Timer1Timer();
-        LocalClock::setSourceForTesting({});
+        ManualClock clock(now);
+        clock.setServerOffsetSecs(serverAheadSecs);
+        {
+            UseClock use(clock);
+            m_w->Timer1Timer();
+        }
         QCOMPARE(m_w->componente(QStringLiteral("PnlHorario"))->caption(), expected);
     }
 

@@ -3,9 +3,9 @@
 #include "display/WalkerControl.h"
 #include "base/Errors.h"
 #include "support/FakePlatform.h"
+#include "support/ManualClock.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <mutex>
@@ -100,9 +100,11 @@ private Q_SLOTS:
     void init()
     {
         m_platform.reset(new FakePlatform);
+        m_clock.reset(new ManualClock);
+        m_platform->speech.clock = m_clock.get();
         m_source = std::make_shared<FakeSource>();
         m_view.reset(new RecordingView);
-        m_gate.reset(new DisplayGate(*m_view));
+        m_gate.reset(new DisplayGate(*m_view, nullptr, *m_clock));
         *m_parar = false;
         *m_tempo = 0;
     }
@@ -112,6 +114,7 @@ private Q_SLOTS:
         m_gate.reset();
         m_view.reset();
         m_platform.reset();
+        m_clock.reset();
     }
 
     void passShowsRowsInOrder()
@@ -120,7 +123,7 @@ private Q_SLOTS:
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         m_view->onScreen = [this](const ScreenTexts&) { if (m_source->opens >= 2) *m_parar = true; };
         walker->start();
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
         QVERIFY(!m_view->wrongThread);
         const QStringList firstPass = m_view->events.mid(0, 11);
@@ -138,6 +141,39 @@ private Q_SLOTS:
         QCOMPARE(walker->quadro().historico(2).Mesa, QStringLiteral("SALA 1"));
         QCOMPARE(walker->quadro().historico(4).Senha, QStringLiteral("P-3"));
         QCOMPARE(m_platform->sound.played.size(), 4);
+    }
+
+    // On the walker's clock a pass is the blank between passes, then each
+    // call for the per-call time; a per-call time of 0 leaves only the blank.
+    void passTiming_data()
+    {
+        QTest::addColumn<int>("tempo");
+        QTest::addColumn<QList<qint64>>("at"); // ms after the start: blank, A, B, blank, A
+        QTest::newRow("3 s per call") << 3000 << QList<qint64>{0, 1000, 4000, 7000, 8000};
+        QTest::newRow("no pause between calls") << 0 << QList<qint64>{0, 1000, 1000, 1000, 2000};
+    }
+    void passTiming()
+    {
+        QFETCH(int, tempo);
+        QFETCH(QList<qint64>, at);
+        m_source->rows = {row("A", 1, 1, 1, "MESA"), row("B", 2, 1, 2, "MESA")};
+        *m_tempo = tempo;
+        std::unique_ptr<ThChamaSenha> walker(newWalker(WalkerSetup().pausaEntrePassagens));
+        const qint64 start = m_clock->monotonicMs();
+        QStringList shown;
+        QList<qint64> when;
+        m_view->onScreen = [&](const ScreenTexts& t) {
+            shown.append(t.NumeroSenha.isEmpty() ? QStringLiteral("|") : t.NumeroSenha);
+            when.append(m_clock->monotonicMs() - start);
+            if (shown.size() == 5)
+                *m_parar = true;
+        };
+        walker->start();
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
+        QCOMPARE(shown, (QStringList{"|", "A-1", "B-2", "|", "A-1"}));
+        QCOMPARE(when, at);
+        // The stop is seen after the last call's time.
+        QCOMPARE(m_clock->monotonicMs() - start, at.last() + tempo);
     }
 
     // The walker runs below the window thread, and only the walker does.
@@ -196,7 +232,7 @@ private Q_SLOTS:
             }
         };
         walker->start();
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 10000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
         QCOMPARE(shown, firstPass);
         // Every ticket of the pass was announced once.
@@ -223,7 +259,7 @@ private Q_SLOTS:
             m_source->rows = {row("A", 1, 1, 1, "MESA"), row("N", 3, 1, 3, "MESA"), row("B", 2, 1, 2, "MESA")};
         };
         walker->start();
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 10000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(shown, (QStringList{"|", "A-1", "B-2", "|", "A-1", "N-3", "B-2", "|"}));
         QCOMPARE(m_source->opens.load(), 3); // one read per pass, the stopped third included
     }
@@ -295,7 +331,7 @@ private Q_SLOTS:
             }
         };
         walker->start();
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 20000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
         QCOMPARE(seen.mid(0, shown.size()), shown);
         QVERIFY(m_platform->sound.played.isEmpty()); // the chime is part of each announcement
@@ -321,9 +357,9 @@ private Q_SLOTS:
     {
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         walker->start();
-        QTRY_VERIFY_WITH_TIMEOUT(m_source->opens >= 3, 5000);
+        QVERIFY(m_clock->runUntil([&] { return m_source->opens >= 3; }));
         *m_parar = true;
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         for (int i = 0; i < m_view->events.size(); ++i)
             QCOMPARE(m_view->events[i], QString(i % 2 ? "tela:||,," : "pref:"));
         QVERIFY(m_source->closes >= 3);
@@ -356,7 +392,7 @@ private Q_SLOTS:
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         m_view->onScreen = [this](const ScreenTexts& t) { if (!t.NumeroSenha.isEmpty()) *m_parar = true; };
         walker->start();
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->quadro().historico(1).Senha, senha);
         QCOMPARE(walker->quadro().historico(1).Mesa, mesa);
         QCOMPARE(walker->quadro().historico(1).Preferencial, preferencial);
@@ -387,7 +423,7 @@ private Q_SLOTS:
         m_platform->boxes.onShow = [&](const ShownBox&) { boxOnWindowThread = QThread::currentThread() == qApp->thread(); };
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         walker->start();
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->fim(), ThChamaSenha::Fim::Falha);
         QCOMPARE(m_platform->boxes.shown.size(), 1);
         QCOMPARE(m_platform->boxes.shown[0].text, inDisplay ? QStringLiteral("falha na tela") : QStringLiteral("conexão perdida"));
@@ -430,7 +466,7 @@ private Q_SLOTS:
             };
         std::unique_ptr<ThChamaSenha> walker(new ThChamaSenha(s));
         walker->start();
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(received, handled ? QStringList{failure} : QStringList());
         QCOMPARE(onWindowThread, handled);
         QCOMPARE(m_platform->boxes.shown.size(), handled ? 0 : 1);
@@ -442,21 +478,22 @@ private Q_SLOTS:
         m_source->rows = {row("F", 1, 1, 1, "M"), row("F", 2, 1, 1, "M")};
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         walker->start();
-        QTRY_VERIFY_WITH_TIMEOUT(m_source->opens >= 3, 5000);
+        QVERIFY(m_clock->runUntil([&] { return m_source->opens >= 3; }));
         *m_parar = true;
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
+        QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
     }
 
     void stopWaitsForTheSleep()
     {
         std::unique_ptr<ThChamaSenha> walker(newWalker(400));
         walker->start();
-        QTRY_VERIFY_WITH_TIMEOUT(m_view->events.size() >= 2, 5000);
-        QElapsedTimer timer;
-        timer.start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_view->events.size() >= 2 && m_clock->waiting() == 1, 5000);
         *m_parar = true;
-        QVERIFY(QTest::qWaitFor([&] { return walker->isFinished(); }, 5000));
-        QVERIFY(timer.elapsed() >= 250);
+        m_clock->advance(399);
+        QTest::qWait(50);
+        QVERIFY(!walker->isFinished());
+        m_clock->advance(1);
+        QVERIFY(walker->wait(5000));
         QCOMPARE(m_source->opens.load(), 1); // the query of the pass still runs
     }
 
@@ -485,11 +522,15 @@ private Q_SLOTS:
         QVERIFY(m_view->events.isEmpty());
     }
 
+    // On real time: the walkers' sleeps end while the test goes on.
     void oneWalkerUnderStopStartCycles()
     {
         *m_tempo = 1;
         m_source->rows = {row("F", 1, 1, 1, "M")};
-        WalkerControl control(setup(1));
+        m_gate.reset(new DisplayGate(*m_view));
+        WalkerSetup real = setup(1);
+        real.clock = &programClock();
+        WalkerControl control(real);
         std::atomic<int> running{0};
         std::atomic<int> most{0};
         int created = 0;
@@ -553,9 +594,11 @@ private Q_SLOTS:
         control.startWalker();
         if (!activateAfterFailure)
             control.startWalker();
-        QTRY_VERIFY_WITH_TIMEOUT(m_platform->boxes.shown.size() >= 1, 5000);
-        QTest::qWait(150);
-        QCOMPARE(created, activateAfterFailure ? 2 : 1);
+        // Every walker fails at its first read; none is left.
+        const int walkers = activateAfterFailure ? 2 : 1;
+        QVERIFY(m_clock->runUntil([&] { return m_platform->boxes.shown.size() >= walkers && !control.current(); }));
+        QCOMPARE(created, walkers);
+        QCOMPARE(m_platform->boxes.shown.size(), walkers);
         m_source->failure.clear();
         *m_parar = true;
         QTRY_VERIFY_WITH_TIMEOUT(!control.current(), 5000);
@@ -571,11 +614,13 @@ private:
         s.dataDoDia = [] { return kDia; };
         s.tempoSenha = m_tempo;
         s.pausaEntrePassagens = pause;
+        s.clock = m_clock.get();
         return s;
     }
     ThChamaSenha* newWalker(int pause = 10) { return new ThChamaSenha(setup(pause)); }
 
     std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<ManualClock> m_clock; // the walker's time passes only while it waits
     std::shared_ptr<FakeSource> m_source;
     std::unique_ptr<RecordingView> m_view;
     std::unique_ptr<DisplayGate> m_gate;

@@ -8,7 +8,7 @@
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
 #include "support/FinalizaProcesso.h"
-#include "support/LocalClock.h"
+#include "support/ManualClock.h"
 
 #include <QDir>
 #include <QFile>
@@ -134,13 +134,13 @@ private Q_SLOTS:
                                   {7, program.executable()},
                                   {9, QStringLiteral("/srv/depois/MonitorSenha")}};
 
-        TFDMCadastro dm;
+        const QDateTime now(QDate(2030, 1, 2), QTime(3, 4, 5));
+        ManualClock clock(now);
+        TFDMCadastro dm(nullptr, clock);
         TFDMConnectionUser usuario(dm);
         usuario.DataModuleCreate();
         QVERIFY(usuario.DadosEmpresaAberto());
         dm.FDMConnectionUser = &usuario;
-        const QDateTime now(QDate(2030, 1, 2), QTime(3, 4, 5));
-        LocalClock::setSourceForTesting([now] { return now; });
         UltimaAtividade = now.addSecs(-idleSeconds);
         dm.VerificaTempoInativo();
         QCOMPARE(fake.processes.terminated, ends ? (QList<qint64>{5, 7}) : QList<qint64>{});

@@ -12,8 +12,9 @@
 #include "display/WalkerControl.h"
 #include "display/ui/FrmPrincipal.h"
 #include "platform/ui/LinuxUiServices.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 #include "base/Errors.h"
+#include "support/ManualClock.h"
 #include "support/Termination.h"
 
 #include <QAction>
@@ -152,12 +153,13 @@ private Q_SLOTS:
         QCOMPARE(InfoConexaoAtual->Aplicacao.Titulo, QStringLiteral("Monitor Senha [ 1.0.0.1 ]"));
         QCOMPARE(InfoConexaoAtual->Aplicacao.Sistema, QStringLiteral("CARTÓRIO"));
         QCOMPARE(InfoConexaoAtual->Aplicacao.Modulo, QStringLiteral("MONITOR SENHA"));
-        QCOMPARE(DataDoDia.get(), LocalClock::today());
+        QCOMPARE(DataDoDia.get(), programClock().today());
         QCOMPARE(w.frameGeometry().size(), QSize(800, 600));
 
         // The message hook is installed: any message renews the last activity.
         const QDateTime marca = QDateTime::currentDateTime().addSecs(7);
-        LocalClock::setSourceForTesting([marca] { return marca; });
+        ManualClock clock(marca);
+        UseClock use(clock);
         QCoreApplication::postEvent(&w, new QEvent(QEvent::User));
         QCoreApplication::processEvents();
         QCOMPARE(UltimaAtividade, marca);
@@ -187,7 +189,9 @@ private Q_SLOTS:
         DbFixture::exec(inst.office, QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = :D"),
                         {{QStringLiteral("D"), servidor.addDays(-1)}});
         inst.fake.clock.accept = false;
-        LocalClock::setSourceForTesting([pcDays] { return QDateTime::currentDateTime().addDays(pcDays); });
+        m_shifted.setPcAheadSecs(qint64(pcDays) * 86400);
+        m_shifted.setServerOffsetSecs(0);
+        UseClock use(m_shifted);
         FbConnection outroPrograma(DbFixture::params(inst.office));
         if (rowLocked) {
             outroPrograma.startTransaction();
@@ -240,7 +244,8 @@ private Q_SLOTS:
 
         // No hook: a message leaves the last activity alone.
         const QDateTime marca = QDateTime::currentDateTime().addSecs(7);
-        LocalClock::setSourceForTesting([marca] { return marca; });
+        ManualClock clock(marca);
+        UseClock use(clock);
         QCoreApplication::postEvent(w.get(), new QEvent(QEvent::User));
         QCoreApplication::processEvents();
         QVERIFY(UltimaAtividade != marca);
@@ -530,15 +535,15 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         QVERIFY(inst.fake.boxes.shown.isEmpty());
         const QDateTime base = QDateTime::currentDateTime();
-        QDateTime agora = base.addSecs(1);
-        LocalClock::setSourceForTesting([&agora] { return agora; });
+        ManualClock clock(base.addSecs(1));
+        UseClock use(clock);
         QTRY_COMPARE_WITH_TIMEOUT(UltimaAtividade, base.addSecs(1), 2500); // the clock's timer alone
 
         // Inside the box the clock moves on and the clock's timer fires; the
         // last activity stays.
         QDateTime duranteCaixa;
         bool caixaAberta = false;
-        QTimer::singleShot(100, [&] { agora = base.addSecs(2); });
+        QTimer::singleShot(100, [&] { clock.setPcNow(base.addSecs(2)); });
         QTimer::singleShot(1400, [&] {
             caixaAberta = platform::ui::systemBoxOpen();
             duranteCaixa = UltimaAtividade;
@@ -584,6 +589,11 @@ private Q_SLOTS:
         w.reset();
         QTRY_VERIFY(watch.allEnded());
     }
+
+private:
+    // Lives as long as the test: a walker of a window on it is deleted only
+    // when events run again, which may be in the next test.
+    ShiftedClock m_shifted;
 };
 
 int main(int argc, char** argv)

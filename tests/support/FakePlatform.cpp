@@ -1,7 +1,5 @@
 #include "support/FakePlatform.h"
 
-#include <chrono>
-#include <thread>
 
 FakePlatform::FakePlatform() : m_saved(platform::services())
 {
@@ -46,9 +44,7 @@ bool FakeSpeech::waitForEnd(int ms)
         std::lock_guard<std::mutex> lock(m_mutex);
         end = m_heard.isEmpty() ? 0 : m_heard.last().end;
     }
-    const qint64 wait = qMin<qint64>(qMax(0, ms), end - now());
-    if (wait > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+    clock->sleepFor(qMin<qint64>(qMax(0, ms), end - now()));
     return now() >= end;
 }
 

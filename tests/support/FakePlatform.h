@@ -4,8 +4,8 @@
 
 #include "platform/LinuxServices.h"
 #include "platform/Platform.h"
+#include "base/Clock.h"
 
-#include <QElapsedTimer>
 #include <QMap>
 #include <QPoint>
 #include <QStringList>
@@ -64,10 +64,9 @@ public:
 };
 
 // Records the announcements and plays each for `lastsMs` of pretended
-// sound, one after the other, on a steady clock.
+// sound, one after the other, on `clock`'s monotonic time.
 class FakeSpeech : public platform::Speech {
 public:
-    FakeSpeech() { m_clock.start(); }
     void announce(const QString& sound, const platform::Fala& fala) override;
     bool waitForEnd(int ms) override;
 
@@ -76,14 +75,14 @@ public:
         qint64 start = 0; // ms on now()
         qint64 end = 0;
     };
-    qint64 now() const { return m_clock.elapsed(); }
+    qint64 now() const { return clock->monotonicMs(); }
     QList<Heard> heard() const;
 
     QList<platform::Fala> spoken; // window thread
     std::atomic<int> lastsMs{0};
+    Clock* clock = &programClock(); // set before the first announcement
 
 private:
-    QElapsedTimer m_clock;
     mutable std::mutex m_mutex;
     QList<Heard> m_heard;
 };

@@ -2,7 +2,7 @@
 
 #include "data/DMCadastro.h"
 #include "support/ApplicationEvents.h"
-#include "support/LocalClock.h"
+#include "support/ManualClock.h"
 #include "support/Paths.h"
 #include "support/ProgramPaths.h"
 #include "support/Termination.h"
@@ -45,7 +45,7 @@ void LifecycleProgram::resetGlobals()
     resetTerminationForTesting();
     ApplicationEvents::setMessageHook({});
     ApplicationEvents::setExceptionHandler({});
-    LocalClock::setSourceForTesting({});
+    useRealClock();
     DataDoDia.set(QDate());
     UltimaAtividade = QDateTime();
 }

@@ -3,7 +3,8 @@
 #include "data/FakeSplash.h"
 #include "data/FbClient.h"
 #include "support/FakePlatform.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
+#include "support/ManualClock.h"
 #include <QtTest>
 #include "update/VersaoBanco.h"
 
@@ -32,10 +33,11 @@ class TstVersaoBanco : public QObject {
 private Q_SLOTS:
     void init()
     {
-        LocalClock::setSourceForTesting([] { return QDateTime(kHoje, QTime(8, 30)); });
+        m_clock.setPcNow(QDateTime(kHoje, QTime(8, 30)));
+        setProgramClock(&m_clock);
         DataDoDia.set(QDate());
     }
-    void cleanup() { LocalClock::setSourceForTesting({}); }
+    void cleanup() { useRealClock(); }
 
     void dates_data()
     {
@@ -61,7 +63,7 @@ private Q_SLOTS:
         QFETCH(QDate, after);
         QFETCH(bool, writes);
         QFETCH(QDate, pcDay);
-        LocalClock::setSourceForTesting([pcDay] { return QDateTime(pcDay, QTime(8, 30)); });
+        m_clock.setPcNow(QDateTime(pcDay, QTime(8, 30)));
         DM_REQUIRE_SERVER();
         DmTestDb db;
         setStored(db, stored);
@@ -193,6 +195,9 @@ private Q_SLOTS:
         DmTestDb::exec(db.office(), QStringLiteral("UPDATE VERSAOBD SET VERSAO_MSN = NULL"));
         QCOMPARE(dm.VersaoLiberada(QStringLiteral("VERSAO_MSN")), QString());
     }
+
+private:
+    ManualClock m_clock; // the PC's clock stands at 8:30
 };
 
 QTEST_GUILESS_MAIN(TstVersaoBanco)

@@ -9,6 +9,7 @@
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
 #include "platform/ui/WindowIdentity.h"
+#include "base/Clock.h"
 #include "base/Errors.h"
 #include "support/ExitCode.h"
 #include "support/Kiosk.h"
@@ -16,8 +17,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
@@ -52,13 +51,12 @@ void connectFrmConfigMonitor(QWidget* mainWindow, QDialog* configDialog)
 
 // The window system shows nothing of a window before it is exposed, and no
 // message loop runs yet to take that notice; waits for it, a second at most.
-void waitUntilExposed(QWidget* window)
+void waitUntilExposed(QWidget* window, Clock& clock)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (window->windowHandle() && !window->windowHandle()->isExposed() && clock.elapsed() < 1000) {
+    const qint64 until = clock.monotonicMs() + 1000;
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && clock.monotonicMs() < until) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        QThread::msleep(5);
+        clock.sleepFor(5);
     }
 }
 
@@ -120,7 +118,7 @@ bool Startup::start()
     splash->setWindowTitle(SplashCaption);
     platform::ui::registerTopLevelWindow(splash, QStringLiteral("TFrmSplash"));
     splash->show();
-    waitUntilExposed(splash);
+    waitUntilExposed(splash, programClock());
     splash->repaint();
 
     applicationTitle() = ApplicationTitle;

@@ -2,7 +2,7 @@
 
 #include "display/ui/Rounding.h"
 #include "platform/Platform.h"
-#include "support/LocalClock.h"
+#include "base/Clock.h"
 #include "base/SegundosInteiros.h"
 
 #include <QApplication>
@@ -144,7 +144,7 @@ void TFrmPrincipal::Timer1Timer()
 {
     platform::RegionalSettings* regional = platform::services().regional;
     const QString formato = regional ? regional->longTimeFormat() : QStringLiteral("HH:mm:ss");
-    PnlHorario->setCaption(LocalClock::now().toString(formato));
+    PnlHorario->setCaption(programClock().now().toString(formato));
 
     if (PnlPreferencial->caption().isEmpty())
         return;

@@ -3,15 +3,14 @@
 #include "platform/SoundFile.h"
 #include "base/Errors.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <cstdio>
-#include <chrono>
 
 namespace platform::ui {
 
-LinuxSpeech::LinuxSpeech(EspeakSynthesizer synthesizer, SoundReports& reports, AudioOutput* output, QObject* parent)
-    : QObject(parent), m_synthesizer(std::move(synthesizer)), m_reports(reports), m_output(output)
+LinuxSpeech::LinuxSpeech(EspeakSynthesizer synthesizer, SoundReports& reports, AudioOutput* output, QObject* parent,
+                         Clock& clock)
+    : QObject(parent), m_synthesizer(std::move(synthesizer)), m_reports(reports), m_clock(clock), m_output(output)
 {
     if (!m_output)
         m_output = m_ownOutput = new QtAudioOutput(m_reports, this);
@@ -58,8 +57,7 @@ bool LinuxSpeech::waitForEnd(int ms)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     const quint64 target = m_asked;
-    return m_ended.wait_for(lock, std::chrono::milliseconds(qMax(0, ms)),
-                            [this, target] { return m_stopping || m_done >= target; });
+    return m_clock.waitFor(lock, m_ended, ms, [this, target] { return m_stopping || m_done >= target; });
 }
 
 // Prepares the announcements in their order, ahead of their playing.
@@ -118,11 +116,12 @@ QByteArray monoAt(const Pcm& pcm, int rate)
 
 // The benchmark of calls (bench/chamadas) matches these lines with the sound
 // it records.
-void rastro(const char* what, double chime = 0, double phrase = 0, const QString& texto = QString())
+void rastro(const Clock& clock, const char* what, double chime = 0, double phrase = 0,
+            const QString& texto = QString())
 {
     static const bool ligado = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
     if (ligado)
-        std::fprintf(stderr, "%s %lld %.3f %.3f %s\n", what, QDateTime::currentMSecsSinceEpoch(), chime, phrase,
+        std::fprintf(stderr, "%s %lld %.3f %.3f %s\n", what, clock.pcNow().toMSecsSinceEpoch(), chime, phrase,
                      texto.toUtf8().constData());
 }
 
@@ -184,7 +183,7 @@ void LinuxSpeech::playNext()
         return;
     m_playing = true;
     const Prepared next = m_ready.dequeue();
-    rastro("anuncio", next.chime, next.phrase, next.texto);
+    rastro(m_clock, "anuncio", next.chime, next.phrase, next.texto);
     if (next.sound.samples.isEmpty())
         finish();
     else
@@ -193,7 +192,7 @@ void LinuxSpeech::playNext()
 
 void LinuxSpeech::finish()
 {
-    rastro("anuncio-fim");
+    rastro(m_clock, "anuncio-fim");
     m_playing = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -9,6 +9,7 @@
 #include "platform/EspeakSynthesizer.h"
 #include "platform/Platform.h"
 #include "platform/ui/SoundOutput.h"
+#include "base/Clock.h"
 
 #include <QObject>
 #include <QQueue>
@@ -25,9 +26,10 @@ class LinuxSpeech : public QObject, public Speech {
     Q_OBJECT
 public:
     // `output` plays the samples (Qt Multimedia's default output when null);
-    // `reports` takes the lines about what cannot play.
+    // `reports` takes the lines about what cannot play; waits for the end
+    // of announcements run on `clock`.
     LinuxSpeech(EspeakSynthesizer synthesizer, SoundReports& reports, AudioOutput* output = nullptr,
-                QObject* parent = nullptr);
+                QObject* parent = nullptr, Clock& clock = programClock());
     ~LinuxSpeech() override;
 
     void announce(const QString& sound, const Fala& fala) override;
@@ -54,6 +56,7 @@ private:
 
     EspeakSynthesizer m_synthesizer;
     SoundReports& m_reports;
+    Clock& m_clock;
     QtAudioOutput* m_ownOutput = nullptr;
     AudioOutput* m_output = nullptr;
 
