@@ -140,9 +140,10 @@ for session in "LANG=en_US.UTF-8" "LC_ALL=en_US.UTF-8" "LC_TIME=C.UTF-8 LANG=C.U
 done
 
 # --- Lintian ------------------------------------------------------------------
-# Clean down to the informational tags; what is overridden says why in the
+# Clean down to the informational tags (--display-info shows them; --info
+# would only explain the tags shown); what is overridden says why in the
 # overrides file.
-lintian --info --fail-on error,warning,info --tag-display-limit 0 "$DEB" 2>&1 |
+lintian --display-info --fail-on error,warning,info --tag-display-limit 0 "$DEB" 2>&1 |
   grep -v 'running with root privileges' >"$WORK/lintian.log"
 lintian_rc=${PIPESTATUS[0]}
 sed 's/^/  lintian: /' "$WORK/lintian.log"
