@@ -309,6 +309,14 @@ for name in CARTORIO.ini NovidadesMonitorSenha.INI dbxconnections.ini; do
   target=$(readlink "$R$OV/$name")
   check "$name moved to $target, behind the link" grep -qx "$name of the office" "$R$target"
 done
+# An upgrade from this layout leaves the package's links where they are.
+run_case "an upgrade from this layout moves nothing" 0 "dpkg-statoverride --list $OV|chown root:root $R$OV" \
+  env DPKG_ROOT="$R" sh "$CTL/preinst" upgrade 1.0.0.1
+check "... and says nothing" test ! -s "$WORK/case.out"
+for name in CARTORIO.ini NovidadesMonitorSenha.INI dbxconnections.ini; do
+  check "$name is still the package's link" test -L "$R$OV/$name"
+done
+
 # What the member writes through the old file reaches nothing in use.
 echo "Database=the member's" >&8
 exec 8>&-
@@ -341,7 +349,7 @@ check "the refusal says what was done and how to mend the rest" \
 check "the manager's text is shown without its control characters" \
   bash -c "grep -q 'said: refused' '$WORK/case.out' && ! grep -q \$'\\033' '$WORK/case.out'"
 if [ -n "$member_display" ]; then
-  wait "$member_display"
+  { wait "$member_display"; } 2>/dev/null
   check "the member's display process is ended" test $? -eq 137
 fi
 check "a process of another user in the unit's group is left" kill -0 $bystander
