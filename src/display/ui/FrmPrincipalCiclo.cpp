@@ -149,11 +149,13 @@ void TFrmPrincipal::FormShow()
         m_tempoSenha->store(InfoConexaoAtual->Parametro.TEMPOSENHA);
     } catch (const std::exception& e) {
         // Without a per-call time each call would be on the panel for an
-        // instant: the waiting room would see none.
-        m_tempoSenha->store(TempoSenhaPadraoMs);
+        // instant: the waiting room would see none. A TEMPOSENHA that was
+        // read before the failure is kept.
+        const int lido = InfoConexaoAtual ? InfoConexaoAtual->Parametro.TEMPOSENHA : TempoSenhaNaoLido;
+        m_tempoSenha->store(lido == TempoSenhaNaoLido ? TempoSenhaPadraoMs : lido);
         const QByteArray motivo = QString::fromUtf8(e.what()).simplified().toLocal8Bit();
         std::fprintf(stderr, "parâmetros do cartório não lidos (%s); cada chamada fica %d s na tela\n",
-                     motivo.constData(), TempoSenhaPadraoMs / 1000);
+                     motivo.constData(), int(m_tempoSenha->load() / 1000));
         std::fflush(stderr);
         if (!falha)
             falha = std::current_exception();
