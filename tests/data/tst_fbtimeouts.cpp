@@ -9,13 +9,11 @@
 #include "data/FbClient.h"
 #include "support/E2eProgram.h"
 #include "support/FakePlatform.h"
-#include "support/LocalClock.h"
 #include "support/TestMain.h"
 #include "support/Termination.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QScopeGuard>
 #include <QTcpServer>
 #include <QtTest>
 #include <atomic>
@@ -211,16 +209,11 @@ void TstFbTimeouts::frozenServer()
 // A server that answers the start's clock query only after several seconds:
 // the query is given up, the connection made for the start is kept (no
 // second attachment) and works, and the start goes on without a message.
-// The housekeeping ticks ask the clock again only ten minutes later.
 void TstFbTimeouts::slowClockQueryAtStart()
 {
     if (!requireServer())
         QSKIP("no private server");
     resetTerminationForTesting();
-    const QDateTime base = QDateTime::currentDateTime();
-    qint64 shift = 0;
-    LocalClock::setSourceForTesting([&] { return base.addSecs(shift); });
-    const auto realClock = qScopeGuard([] { LocalClock::setSourceForTesting({}); });
     FakePlatform fake;
     ProgramFolder folder;
     folder.writeSection(m_database);
@@ -254,16 +247,6 @@ void TstFbTimeouts::slowClockQueryAtStart()
     again.open(QStringLiteral("SELECT COUNT(*) FROM RDB$DATABASE"));
     QCOMPARE(again.field(0).asInteger(), 1);
     QCOMPARE(dm.SQLConnectionVARLO->attachment(), 1u);
-
-    DataDoDia.set(LocalClock::today());
-    shift = 9 * 60;
-    dm.TmrVarloTimer();
-    QCOMPARE(fake.clock.sets.size(), 0);
-    shift = 10 * 60;
-    dm.TmrVarloTimer();
-    QCOMPARE(fake.clock.sets.size(), 1);
-    dm.TmrVarloTimer();
-    QCOMPARE(fake.clock.sets.size(), 1);
 }
 
 MONITOR_TEST_MAIN(TstFbTimeouts)
