@@ -247,7 +247,7 @@ done
 # What a member could plant: names with line breaks (the first line of one
 # names nothing, the last of another names a folder beside dpkg's working
 # folder), blanks and leading dashes, a folder of the member's.
-PLANTED=(libplanted.so $'MonitorSenha\netc' $'ausente\nlibplanted.so' ' espaco' '-rf' '--help' pasta)
+PLANTED=(libplanted.so $'MonitorSenha\netc' $'ausente\nlibplanted.so' ' espaco' '-rf' '--help' $'titulo\e]0;x\a' pasta)
 for name in "${PLANTED[@]}"; do
   echo planted >"$R$OV/$name"
 done
@@ -286,6 +286,8 @@ echo "DISPLAY=:0" >"$STUB_DIR/1001.env"
   "dpkg-statoverride --list $OV|dpkg-statoverride --remove $OV|chown root:root $R$OV" \
   env DPKG_ROOT="$R" sh "$CTL/preinst" upgrade 1.0.0.0)
 cp "$WORK/case.out" "$WORK/preinst.out"
+check "the names are shown without their control characters" \
+  grep -q "titulo?]0;x? could be changed by others than root" "$WORK/preinst.out"
 check "the connection file is told to be reviewed" grep -q "dbxconnections.ini, a new file of root's; review it" "$WORK/preinst.out"
 for name in "${PLANTED[@]}"; do
   check "planted '$name' is set aside whole" test -e "$R/var/backups/monitor-senha/$name" -a ! -e "$R$OV/$name"
