@@ -4,7 +4,6 @@
 #include "base/Errors.h"
 #include "base/Windows1252.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -96,11 +95,10 @@ ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
 
 QString ProfileFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = platform::readSmallFile(m_path);
+    if (!bytes)
         return defaultValue;
-    const QList<Line> lines = splitLines(file.readAll());
-    file.close();
+    const QList<Line> lines = splitLines(*bytes);
 
     bool sectionSeen = false;
     bool inSection = false;
@@ -133,10 +131,10 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
         constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
         if (!info.isFile() || !(info.permissions() & anyWrite) || !info.isWritable())
             failWrite(m_path);
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly))
+        const std::optional<QByteArray> bytes = platform::readSmallFile(m_path);
+        if (!bytes)
             failWrite(m_path);
-        original = file.readAll();
+        original = *bytes;
     }
 
     QList<Line> lines = splitLines(original);

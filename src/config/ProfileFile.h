@@ -9,7 +9,8 @@
 // - the text is Windows-1252; CRLF and LF line ends are read alike;
 // - a write replaces only that key's line, creating the file, the section or
 //   the key when missing, and keeps every other byte and the file's line ends.
-// Each call opens and releases the file itself; nothing is cached.
+// Each call opens and releases the file itself; nothing is cached. A file is
+// read as platform::readSmallFile reads it: one it refuses counts as missing.
 
 #include <QString>
 

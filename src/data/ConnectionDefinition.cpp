@@ -2,9 +2,9 @@
 
 #include "data/FbClient.h"
 #include "base/Errors.h"
+#include "platform/Platform.h"
 #include "support/ProgramPaths.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -29,6 +29,16 @@ QString decodeDefinition(const QByteArray& bytes)
             return text;
     }
     return decodeWindows1252(bytes);
+}
+
+// A file that cannot be read safely (see platform::readSmallFile) is as good
+// as missing.
+QByteArray leArquivo(const QString& path)
+{
+    const std::optional<QByteArray> bytes = platform::readSmallFile(path);
+    if (!bytes)
+        throw EDatabaseError(QStringLiteral("Driver/Connection Registry File '%1' not found").arg(path));
+    return *bytes;
 }
 
 } // namespace
@@ -61,11 +71,7 @@ QString caminhoPadrao()
 
 ConnectionParams leSecao(const QString& path, const QString& section)
 {
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        throw EDatabaseError(QStringLiteral("Driver/Connection Registry File '%1' not found").arg(path));
-    const QString text = decodeDefinition(file.readAll());
-    return leTexto(text, section, nullptr);
+    return leTexto(decodeDefinition(leArquivo(path)), section, nullptr);
 }
 
 ConnectionParams leTexto(const QString& text, const QString& section, bool* found)
@@ -100,11 +106,8 @@ ConnectionParams leTexto(const QString& text, const QString& section, bool* foun
 
 ConnectionParams parametrosConexao(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        throw EDatabaseError(QStringLiteral("Driver/Connection Registry File '%1' not found").arg(path));
     bool found = false;
-    ConnectionParams params = leTexto(decodeDefinition(file.readAll()), secao(), &found);
+    ConnectionParams params = leTexto(decodeDefinition(leArquivo(path)), secao(), &found);
     if (!found)
         throw EDatabaseError(QStringLiteral("A seção [%1] não foi encontrada no arquivo %2.").arg(secao(), path));
     bool hasDatabase = false;

@@ -34,6 +34,10 @@ const char* const kFormatoDataInvalido =
 // connection: a server that takes the cancel within this time keeps it.
 constexpr FbConnection::Milliseconds kStartClockCancelGrace{10000};
 
+// After a failed clock query at start, the housekeeping tick asks again at
+// most this often.
+constexpr qint64 kClockRetrySecs = 10 * 60;
+
 // A difference to the server's clock above this is worth a line in the journal.
 constexpr qint64 kDifferenceToReportSecs = 5;
 
@@ -82,6 +86,7 @@ void TFDMCadastro::DataModuleCreate()
         splashPicture(SplashStatus::Conectando, 1);
         splashServidor(QStringLiteral("Carregando configurações..."));
         InfoConexaoAtual->ConectadoCadastro = true;
+        m_relogioTentado = m_clock.pcNow();
         SincronizaDataHora(kStartClockCancelGrace);
         splashPicture(SplashStatus::Configuracao, 3);
     } catch (const std::exception& e) {
@@ -218,13 +223,17 @@ void TFDMCadastro::TmrVarloTimer()
         } catch (const std::exception&) {
             falha = std::current_exception();
         }
-    } else if (conectado && !m_relogioMedido) {
+    } else if (conectado && !m_relogioMedido
+               && (!m_relogioTentado.isValid()
+                   || qAbs(m_relogioTentado.secsTo(m_clock.pcNow())) >= kClockRetrySecs)) {
         // The start gave the clock query up: the server's date is still
-        // unknown. Asked again quietly until it answers.
+        // unknown. Asked again quietly until it answers, but seldom, as each
+        // try may hold the window for seconds.
         try {
             SincronizaDataHora();
             DataDoDia.set(m_clock.today());
         } catch (const std::exception&) {
+            m_relogioTentado = m_clock.pcNow();
         }
     }
     VerificaTempoInativo();

@@ -93,5 +93,6 @@ private:
     std::unique_ptr<TInfoConexao> m_infoConexao;
     QSet<QString> m_falhasAbertas; // texts of the timer's failure boxes still open
     bool m_relogioMedido = false; // a clock synchronisation has succeeded
+    QDateTime m_relogioTentado;   // the PC's time of the last failed one, while none has succeeded
     std::optional<qint64> m_diferencaInformada; // the difference to the server last written to the journal, s
 };

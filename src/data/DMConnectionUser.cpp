@@ -11,27 +11,27 @@
 
 namespace {
 
-// Runs a write in the shared transaction descriptor's pattern, bounded as
-// every statement of this module is. A failure rolls back the transaction
-// started here, so no locks are left held.
+// Runs a write in the shared transaction descriptor's pattern. It waits for
+// locks no longer than every transaction does, and otherwise as long as the
+// server takes: a start-up clean-up of a large table is not cut short. A
+// failure rolls back the transaction started here, so no locks are left held.
 template <typename Work>
 void naTransacaoGlobal(FbConnection& conexao, Work work)
 {
-    conexao.bounded([&] {
-        ++TransacaoGlobal.TransactionID;
-        TransacaoGlobal.IsolationLevel = TTransactionDesc::ReadCommitted;
-        const bool iniciada = !conexao.inTransaction();
-        if (iniciada)
-            conexao.startTransaction();
-        try {
-            work();
-            conexao.commit();
-        } catch (...) {
-            if (iniciada && conexao.inTransaction())
-                conexao.rollback();
-            throw;
-        }
-    });
+    FbConnection::Guard guard(conexao);
+    ++TransacaoGlobal.TransactionID;
+    TransacaoGlobal.IsolationLevel = TTransactionDesc::ReadCommitted;
+    const bool iniciada = !conexao.inTransaction();
+    if (iniciada)
+        conexao.startTransaction();
+    try {
+        work();
+        conexao.commit();
+    } catch (...) {
+        if (iniciada && conexao.inTransaction())
+            conexao.rollback();
+        throw;
+    }
 }
 
 } // namespace
@@ -155,12 +155,14 @@ bool TFDMConnectionUser::AutenticaConexao()
 
 void TFDMConnectionUser::AbreDadosEmpresa()
 {
-    SQLConnectionUser->bounded([this] {
+    // A start-up read: no limit beyond the connection's own.
+    {
+        FbConnection::Guard guard(*SQLConnectionUser);
         FbQuery query(*SQLConnectionUser);
         query.open(QStringLiteral("SELECT * FROM EMPRESA"));
         m_tempoLimiteLogout =
             query.isEmpty() ? QVariant() : query.fieldByName(QStringLiteral("TEMPOLIMITELOGOUT")).value();
-    });
+    }
     // A company without a limit gets the suite's default of 30 minutes, in memory only.
     if (m_tempoLimiteLogout.isNull())
         m_tempoLimiteLogout = 30;

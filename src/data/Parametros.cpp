@@ -4,6 +4,7 @@
 
 void CarregaParametros(TParametro& p, FbConnection& conexao)
 {
+    p.TEMPOSENHA = TempoSenhaNaoLido;
     FbConnection::Guard guard(conexao);
     FbQuery query(conexao);
     query.open(QStringLiteral(

@@ -150,11 +150,13 @@ void DisplaySession::firstShow()
         m_perCallMs->store(InfoConexaoAtual->Parametro.TEMPOSENHA);
     } catch (const std::exception& e) {
         // Without a per-call time each call would be on the panel for an
-        // instant: the waiting room would see none.
-        m_perCallMs->store(TempoSenhaPadraoMs);
+        // instant: the waiting room would see none. A TEMPOSENHA that was
+        // read before the failure is kept.
+        const int read = InfoConexaoAtual ? InfoConexaoAtual->Parametro.TEMPOSENHA : TempoSenhaNaoLido;
+        m_perCallMs->store(read == TempoSenhaNaoLido ? TempoSenhaPadraoMs : read);
         const QByteArray reason = QString::fromUtf8(e.what()).simplified().toLocal8Bit();
         std::fprintf(stderr, "parâmetros do cartório não lidos (%s); cada chamada fica %d s na tela\n",
-                     reason.constData(), TempoSenhaPadraoMs / 1000);
+                     reason.constData(), int(m_perCallMs->load() / 1000));
         std::fflush(stderr);
         if (!failure)
             failure = std::current_exception();

@@ -5,7 +5,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -143,6 +146,117 @@ bool replaceFileContents(const QString& path, const QByteArray& bytes, const Tem
 bool replaceFileContents(const QString& path, const QByteArray& bytes)
 {
     return replaceFileContents(path, bytes, &randomTemporaryName);
+}
+
+namespace {
+
+void refuseRead(const QString& path, const char* why)
+{
+    std::fprintf(stderr, "%s: not read (%s)\n", QFile::encodeName(path).constData(), why);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+std::optional<QByteArray> readSmallFile(const QString& path)
+{
+    const QByteArray target = finalName(QFile::encodeName(path));
+    if (target.isEmpty()) {
+        refuseRead(path, "a link of another user, or a path that cannot be followed");
+        return std::nullopt;
+    }
+    struct stat named = {};
+    if (::lstat(target.constData(), &named) != 0) {
+        if (errno != ENOENT)
+            refuseRead(path, std::strerror(errno));
+        return std::nullopt;
+    }
+    if (!S_ISREG(named.st_mode)) {
+        refuseRead(path, "not a regular file");
+        return std::nullopt;
+    }
+    const int fd = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        refuseRead(path, std::strerror(errno));
+        return std::nullopt;
+    }
+    struct stat opened = {};
+    QByteArray bytes;
+    const char* refusal = nullptr;
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_ino != named.st_ino
+        || opened.st_dev != named.st_dev) {
+        refusal = "changed while it was opened";
+    } else if (opened.st_size > SmallFileLimit) {
+        refusal = "larger than 1 MiB";
+    } else {
+        // One byte past the limit tells a file that grew meanwhile.
+        char buffer[65536];
+        while (!refusal) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                refusal = "read error";
+            if (n <= 0)
+                break;
+            bytes.append(buffer, n);
+            if (bytes.size() > SmallFileLimit)
+                refusal = "larger than 1 MiB";
+        }
+    }
+    ::close(fd);
+    if (refusal) {
+        refuseRead(path, refusal);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+namespace {
+
+QString openRuntimeFolder()
+{
+    const QByteArray path = qgetenv("XDG_RUNTIME_DIR");
+    if (path.isEmpty())
+        return {};
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st = {};
+    const char* refusal = nullptr;
+    if (fd < 0)
+        refusal = std::strerror(errno);
+    else if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid())
+        refusal = "not owned by this user";
+    else if ((st.st_mode & 07777) != 0700)
+        refusal = "mode is not 0700";
+    if (refusal) {
+        std::fprintf(stderr, "XDG_RUNTIME_DIR=%s not used (%s); going on without a runtime folder\n",
+                     path.constData(), refusal);
+        std::fflush(stderr);
+        if (fd >= 0)
+            ::close(fd);
+        return {};
+    }
+    return QStringLiteral("/proc/self/fd/%1").arg(fd);
+}
+
+} // namespace
+
+QString runtimeFolder()
+{
+    // A handle stays open for the process's life, since its path may be kept
+    // by a caller; only a change of the variable (tests) opens another.
+    static std::mutex mutex;
+    static QByteArray openedFor;
+    static QString folder;
+    const std::lock_guard<std::mutex> lock(mutex);
+    const QByteArray now = qgetenv("XDG_RUNTIME_DIR");
+    if (folder.isNull() || now != openedFor) {
+        openedFor = now;
+        folder = openRuntimeFolder();
+        if (folder.isNull())
+            folder = QStringLiteral("");
+    }
+    return folder;
 }
 
 bool removeFile(const QString& path)

@@ -30,13 +30,9 @@ bool sameMachine(const QByteArray& elf)
 
 } // namespace
 
-bool LinuxLauncher::runDetached(const QString& commandLine, int /*showState*/)
+bool LinuxLauncher::runDetached(const QString& program, const QStringList& arguments, int /*showState*/)
 {
-    QStringList arguments = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (arguments.isEmpty())
-        return false;
-    const QString program = arguments.takeFirst();
-    return QProcess::startDetached(program, arguments);
+    return !program.isEmpty() && QProcess::startDetached(program, arguments);
 }
 
 bool LinuxLauncher::canRun(const QString& path)

@@ -1,6 +1,7 @@
 #include "platform/LinuxServices.h"
 
 #include <QByteArray>
+#include <QFile>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
@@ -19,7 +20,7 @@ namespace {
 // One record per X display in the user's runtime folder; empty without one.
 std::string recordPath(const char* displayName)
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray runtime = QFile::encodeName(runtimeFolder());
     if (runtime.isEmpty())
         return {};
     std::string name = displayName ? displayName : "";

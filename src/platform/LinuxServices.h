@@ -45,6 +45,7 @@ public:
 class LinuxProcesses : public Processes {
 public:
     QList<ProcessInfo> list() override;
+    QList<ProcessInfo> ownProcesses() override; // by the real and effective ids of /proc/<pid>/status
     qint64 currentPid() override;
     bool terminate(qint64 pid) override; // SIGKILL
 };
@@ -52,7 +53,7 @@ public:
 // Starts a program detached; the show state has no meaning for a Linux process.
 class LinuxLauncher : public Launcher {
 public:
-    bool runDetached(const QString& commandLine, int showState) override;
+    bool runDetached(const QString& program, const QStringList& arguments, int showState) override;
     bool canRun(const QString& path) override; // ELF or "#!", with execute permission
 };
 

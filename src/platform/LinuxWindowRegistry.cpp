@@ -70,8 +70,8 @@ LinuxWindowRegistry::~LinuxWindowRegistry()
 
 QString LinuxWindowRegistry::defaultDirectory()
 {
-    QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (base.isEmpty() || !QFileInfo(base).isDir())
+    QString base = runtimeFolder();
+    if (base.isEmpty())
         base = QDir::tempPath();
     const QByteArray session = QCryptographicHash::hash(sessionName().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     return base + QStringLiteral("/monitorsenha-windows-%1-%2").arg(::getuid()).arg(QString::fromLatin1(session));

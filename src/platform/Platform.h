@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -103,12 +104,16 @@ public:
 struct ProcessInfo {
     qint64 pid = 0;
     QString executable;    // full path of the executable
-    QStringList arguments; // the command line, the program's name first
+    QStringList arguments; // the command line, the program's name first (ownProcesses only)
 };
 class Processes {
 public:
     virtual ~Processes() = default;
+    // Every process whose executable can be read; no command lines.
     virtual QList<ProcessInfo> list() = 0;
+    // The processes of this program's own user (real and effective user
+    // both), with their command lines.
+    virtual QList<ProcessInfo> ownProcesses() = 0;
     virtual qint64 currentPid() = 0;
     // Ends the process at once (exit code 0 where the platform allows).
     virtual bool terminate(qint64 pid) = 0;
@@ -118,8 +123,8 @@ class Launcher {
 public:
     virtual ~Launcher() = default;
     enum { ShowNormal = 1, ShowMinimized = 6 };
-    // Starts an unquoted command line split at blanks, detached.
-    virtual bool runDetached(const QString& commandLine, int showState) = 0;
+    // Starts the program with these arguments, each passed whole, detached.
+    virtual bool runDetached(const QString& program, const QStringList& arguments, int showState) = 0;
     // True when the file is a program this machine can start: executable for
     // the user and in the machine's own format (or a script naming its
     // interpreter); false for a missing file or one built for another system.
@@ -221,6 +226,25 @@ bool replaceFileContents(const QString& path, const QByteArray& bytes, const Tem
 // nothing until the file is written again through it. True when the file is
 // gone, also when there was none.
 bool removeFile(const QString& path);
+
+// The whole contents of a small regular file, read as the save above
+// follows links: only links of the caller or of root, the final name opened
+// without following a link and without waiting (a FIFO or a device is never
+// opened), and only a regular file of at most SmallFileLimit bytes. A missing
+// file gives nothing; any other refusal gives nothing too, with one line on
+// standard error naming the file, as a folder a group shares may hold
+// anything its members put there.
+constexpr qint64 SmallFileLimit = 1024 * 1024;
+std::optional<QByteArray> readSmallFile(const QString& path);
+
+// The user's runtime folder ($XDG_RUNTIME_DIR), opened once per process
+// without following a link and kept open: only a folder of the effective
+// user with mode 0700 is taken. Its path is the handle's own
+// (/proc/self/fd/N), so every later use names the folder that was checked,
+// whatever becomes of the name in the environment. Empty without such a
+// folder (one line on standard error when the variable names another), and
+// the callers then do without one.
+QString runtimeFolder();
 
 // Flushes the standard streams and ends the process at once with `code`,
 // running no exit handlers (a thread may still be inside a library).

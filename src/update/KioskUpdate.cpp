@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <QStandardPaths>
 
 namespace KioskUpdate {
 
@@ -17,7 +16,7 @@ bool updaterRunning(const QString& updater)
     const QString real = QFileInfo(updater).canonicalFilePath();
     if (!real.isEmpty() && real != updater)
         names.append(real);
-    for (const platform::ProcessInfo& process : platform::services().processes->list()) {
+    for (const platform::ProcessInfo& process : platform::services().processes->ownProcesses()) {
         // An interpreter runs a script as its first argument after its own name.
         for (const QString& name : names)
             if (process.executable == name || process.arguments.mid(0, 2).contains(name))
@@ -28,15 +27,14 @@ bool updaterRunning(const QString& updater)
 
 QString noticeRecordPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
-        + QStringLiteral("/monitor-senha-atualizacao");
+    const QString folder = platform::runtimeFolder();
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/monitor-senha-atualizacao");
 }
 
 bool tellOncePerDay(const QString& text, const QDate& today, const QString& recordPath)
 {
     const QByteArray record = today.toString(Qt::ISODate).toUtf8() + ' ' + text.toUtf8();
-    QFile previous(recordPath);
-    if (previous.open(QIODevice::ReadOnly) && previous.readAll() == record)
+    if (!recordPath.isEmpty() && platform::readSmallFile(recordPath) == record)
         return false;
     kiosk::log(QStringLiteral("VARLO"), text);
     // Not kept (no runtime folder): the next start writes the line again.

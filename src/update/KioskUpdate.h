@@ -9,8 +9,8 @@
 
 namespace KioskUpdate {
 
-// True while a process runs from the updater's file: as its executable, or
-// as the script its interpreter runs.
+// True while a process of this program's user runs from the updater's file:
+// as its executable, or as the script its interpreter runs.
 bool updaterRunning(const QString& updater);
 
 // Where the day of the last report is kept: the user's runtime folder, which

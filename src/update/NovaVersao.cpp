@@ -46,11 +46,13 @@ QString updaterPath(const QString& serverDir)
     return serverDir + QStringLiteral("/AtualizaVarlo.exe");
 }
 
-QString updaterCommandLine(const QString& serverDir, const QString& executablePath, const QString& caption)
+QStringList updaterArguments(const QString& serverDir, const QString& executablePath, const QString& caption)
 {
-    return updaterPath(serverDir) + QLatin1Char(' ') + executablePath + QLatin1Char(' ') + serverDir
-        + QLatin1Char('/') + QFileInfo(executablePath).fileName() + QStringLiteral(" TFrmPrincipal ")
-        + caption;
+    // The paths go whole; the caption goes word by word, as the updater has
+    // always received it.
+    return QStringList{executablePath, serverDir + QLatin1Char('/') + QFileInfo(executablePath).fileName(),
+                       QStringLiteral("TFrmPrincipal")}
+        + caption.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 void verifica(const QString& releasedRaw, const QString& build, const QString& caption,
@@ -91,8 +93,9 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
         return;
     }
     encerrarSistema = true;
+    // The file checked above is the one started.
     platform::services().launcher->runDetached(
-        updaterCommandLine(serverDir, ProgramPaths::executablePath(), caption), platform::Launcher::ShowMinimized);
+        updater, updaterArguments(serverDir, ProgramPaths::executablePath(), caption), platform::Launcher::ShowMinimized);
     platform::removeFile(newsFile);
     ProfileFile(newsFile).writeString(QStringLiteral("Novidades"), QStringLiteral("Versao"), released);
     // An orderly end: the service manager must not take it for a failure.

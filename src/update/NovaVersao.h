@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 class TFDMCadastro;
 
@@ -11,9 +12,9 @@ namespace NovaVersao {
 // (appended when it has none), beside the executable.
 QString newsFilePath(const QString& executablePath);
 
-// The updater's command line: updater, local executable, the same file name
-// under the server directory, the window class and the caption; unquoted.
-QString updaterCommandLine(const QString& serverDir, const QString& executablePath, const QString& caption);
+// The updater's arguments: the local executable, the same file name under the
+// server directory, the window class and the caption's words.
+QStringList updaterArguments(const QString& serverDir, const QString& executablePath, const QString& caption);
 
 QString updaterPath(const QString& serverDir);
 

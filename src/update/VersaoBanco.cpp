@@ -15,9 +15,9 @@ QString formatoData(const QDate& d)
 
 const QString kFalhaAtualizacao = QStringLiteral("ATENÇÃO !  Não foi possível atualizar data atual.");
 
-// Moves DATAATUAL of the row read to `novaData`, only while the row still
-// holds the values read: a row changed meanwhile by another program is left
-// as it is (the write counts as not applied).
+// Moves DATAATUAL of the row read forward to `novaData`, only while the row
+// still holds the values read: a row changed meanwhile by another program is
+// left as it is (the write counts as not applied).
 void atualizaDataAtual(FbConnection& conexao, const FbQuery& lida, const QDate& novaData)
 {
     splashExecutando(QStringLiteral("Ajustando Data e Hora último acesso..."));
@@ -30,11 +30,12 @@ void atualizaDataAtual(FbConnection& conexao, const FbQuery& lida, const QDate& 
     FbValues valores{{QStringLiteral("NOVA"), novaData},
                      {QStringLiteral("VB"), lida.fieldByName(QStringLiteral("VERSAOBANCO")).asString()}};
     // Never a date later than the server's own (a PC clock that is ahead and
-    // was not measured against the server's).
+    // was not measured against the server's), and never back: when the
+    // server's date lies before the stored one, nothing is written.
     QString sql = QStringLiteral("UPDATE VERSAOBD SET DATAATUAL = MINVALUE(CAST(:NOVA AS DATE), CURRENT_DATE) "
                                  "WHERE VERSAOBANCO = :VB AND ");
     if (antiga.isValid()) {
-        sql += QStringLiteral("DATAATUAL = :OLD");
+        sql += QStringLiteral("DATAATUAL = :OLD AND DATAATUAL < MINVALUE(CAST(:NOVA AS DATE), CURRENT_DATE)");
         valores.insert(QStringLiteral("OLD"), antiga);
     } else {
         sql += QStringLiteral("DATAATUAL IS NULL");

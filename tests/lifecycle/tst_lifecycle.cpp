@@ -8,6 +8,7 @@
 #include "app/ui/MonitorApplication.h"
 #include "data/DMCadastro.h"
 #include "data/InfoConexao.h"
+#include "data/Parametros.h"
 #include "display/TicketQuery.h"
 #include "display/WalkerControl.h"
 #include "display/ui/FrmPrincipal.h"
@@ -330,7 +331,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ddl");
         QTest::addColumn<int>("tempoSenha");
         QTest::newRow("office name") << QStringLiteral("DROP TABLE CARTORIO") << 5000;
-        QTest::newRow("office parameters") << QStringLiteral("DROP TABLE PARAMETRO") << 0;
+        QTest::newRow("office parameters") << QStringLiteral("DROP TABLE PARAMETRO") << TempoSenhaNaoLido;
     }
     // A failed read at the first show is reported, and the screen still
     // gets its calls (each held 5 s when the parameters could not be read)

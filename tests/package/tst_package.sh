@@ -171,16 +171,30 @@ export STUB_AS
 exec "$@"
 END
 # A user's manager: $STUB_DIR/<uid>.active (the display runs), <uid>.env (its
-# environment), <uid>.refuses (it fails every request). The system manager's
-# answer to show is $STUB_PID.
+# environment), <uid>.refuses (it fails every request), <uid>.stalls (it never
+# answers), <uid>.stops (the member stops the call, which ignores SIGTERM).
+# A call that stalls or stops first writes what it has of a terminal to
+# <uid>.seen. The system manager's answers to show are $STUB_PID and
+# $STUB_CGROUP.
 cat >"$STUBS/systemctl" <<'END'
 #!/bin/sh
 echo "${STUB_AS:+$STUB_AS: }systemctl $*" >>"$STUB_LOG"
-[ -e "$STUB_DIR/$STUB_AS.refuses" ] && exit 1
+[ -e "$STUB_DIR/$STUB_AS.refuses" ] && { echo "refused$(printf '\033]0;x\007')"; exit 1; }
+if [ -e "$STUB_DIR/$STUB_AS.stalls" ] || [ -e "$STUB_DIR/$STUB_AS.stops" ]; then
+  std=no
+  { [ -t 0 ] || [ -t 1 ] || [ -t 2 ]; } && std=yes
+  echo "pid=$$ session=$(cut -d' ' -f6 /proc/$$/stat) tty=$(cut -d' ' -f7 /proc/$$/stat) std=$std" >"$STUB_DIR/$STUB_AS.seen"
+  if [ -e "$STUB_DIR/$STUB_AS.stops" ]; then
+    trap '' TERM
+    kill -STOP $$
+  fi
+  while :; do sleep 1; done
+fi
 case "$*" in
 *is-active*) [ -e "$STUB_DIR/$STUB_AS.active" ] ;;
 *show-environment*) cat "$STUB_DIR/$STUB_AS.env" 2>/dev/null ;;
 "show --property=MainPID"*) echo "$STUB_PID" ;;
+"show --property=ControlGroup"*) echo "$STUB_CGROUP" ;;
 esac
 END
 cat >"$STUBS/getent" <<'END'
@@ -231,8 +245,30 @@ for name in CARTORIO.ini NovidadesMonitorSenha.INI dbxconnections.ini; do
   echo "$name of the office" >"$R$OV/$name"
   chmod 664 "$R$OV/$name"
 done
-echo planted >"$R$OV/libplanted.so"
-chmod 666 "$R$OV/libplanted.so"
+# What a member could plant: names with line breaks (the first line of one
+# names nothing, the last of another names a folder beside dpkg's working
+# folder), blanks and leading dashes, a folder of the member's.
+PLANTED=(libplanted.so $'MonitorSenha\netc' $'ausente\nlibplanted.so' ' espaco' '-rf' '--help' $'titulo\e]0;x\a' pasta)
+for name in "${PLANTED[@]}"; do
+  echo planted >"$R$OV/$name"
+done
+rm "$R$OV/pasta"
+mkdir "$R$OV/pasta"
+echo planted >"$R$OV/pasta/dentro"
+chmod 666 "$R$OV"/* "$R$OV"/pasta/dentro
+chmod 777 "$R$OV/pasta"
+if [ "$(id -u)" = 0 ]; then
+  echo planted >"$R$OV/do-membro"
+  /bin/chown 65534 "$R$OV/do-membro"
+  PLANTED+=(do-membro)
+fi
+chmod 664 "$R$OV"/{CARTORIO.ini,NovidadesMonitorSenha.INI,dbxconnections.ini}
+# A member holds the old connection file open, to write to it later.
+exec 8>>"$R$OV/dbxconnections.ini"
+old_inode=$(stat -c %i "$R$OV/dbxconnections.ini")
+# dpkg's working folder, with a folder of the name a line could give.
+mkdir -p "$WORK/cwd/etc"
+echo "not the member's" >"$WORK/cwd/etc/marker"
 echo "root monitor-senha 2775 $OV" >"$STUB_DIR/override"
 echo "monitor-senha:x:120:quiosque,tv2,tv3,tv4" >"$STUB_DIR/group"
 printf '%s:x:%s:%s::/home/%s:/bin/sh\n' quiosque 1000 1000 quiosque tv2 1001 1001 tv2 \
@@ -247,9 +283,18 @@ done
 : >"$STUB_DIR/1000.active"
 echo "DISPLAY=:0" >"$STUB_DIR/1001.env"
 
-run_case "upgrade from the old layout drops the folder's override" 0 \
+(cd "$WORK/cwd" && run_case "upgrade from the old layout drops the folder's override" 0 \
   "dpkg-statoverride --list $OV|dpkg-statoverride --remove $OV|chown root:root $R$OV" \
-  env DPKG_ROOT="$R" sh "$CTL/preinst" upgrade 1.0.0.0
+  env DPKG_ROOT="$R" sh "$CTL/preinst" upgrade 1.0.0.0)
+cp "$WORK/case.out" "$WORK/preinst.out"
+check "the names are shown without their control characters" \
+  grep -q "titulo?]0;x? could be changed by others than root" "$WORK/preinst.out"
+check "the connection file is told to be reviewed" grep -q "dbxconnections.ini, a new file of root's; review it" "$WORK/preinst.out"
+for name in "${PLANTED[@]}"; do
+  check "planted '$name' is set aside whole" test -e "$R/var/backups/monitor-senha/$name" -a ! -e "$R$OV/$name"
+done
+check "a planted line never names dpkg's working folder" test -f "$WORK/cwd/etc/marker"
+check "nothing outside the old folder is set aside" test ! -e "$R/var/backups/monitor-senha/etc"
 rm "$STUB_DIR/override"
 cp -a "$WORK/root/." "$R/"
 run_case "configure restarts running displays and starts handed-over ones" 0 \
@@ -267,18 +312,114 @@ for name in CARTORIO.ini NovidadesMonitorSenha.INI dbxconnections.ini; do
   target=$(readlink "$R$OV/$name")
   check "$name moved to $target, behind the link" grep -qx "$name of the office" "$R$target"
 done
-check "the planted file is set aside" test -f "$R/var/backups/monitor-senha/libplanted.so"
+# An upgrade from this layout leaves the package's links where they are.
+run_case "an upgrade from this layout moves nothing" 0 "dpkg-statoverride --list $OV|chown root:root $R$OV" \
+  env DPKG_ROOT="$R" sh "$CTL/preinst" upgrade 1.0.0.1
+check "... and says nothing" test ! -s "$WORK/case.out"
+for name in CARTORIO.ini NovidadesMonitorSenha.INI dbxconnections.ini; do
+  check "$name is still the package's link" test -L "$R$OV/$name"
+done
 
-# A manager that refuses: the install goes on and says so; the removal stops,
-# as the display would otherwise go on starting a program that is gone.
+# What the member writes through the old file reaches nothing in use.
+echo "Database=the member's" >&8
+exec 8>&-
+CONN=$R/etc/monitor-senha/dbxconnections.ini
+check "the connection file is a new one" test "$(stat -c %i "$CONN")" != "$old_inode"
+check "the member's later write is not in it" test "$(cat "$CONN")" = "dbxconnections.ini of the office"
+check "the old connection file is gone" test ! -e "$R$OV/dbxconnections.ini" -o -L "$R$OV/dbxconnections.ini"
+
+# A manager that refuses: the install goes on and says so; at removal root
+# ends the display through the control group of the member's unit (only the
+# member's own processes in it), says so, and the removal goes on.
 : >"$STUB_DIR/1001.refuses"
-STOPS="1000: $U stop $UNITNAME|1001: $U stop $UNITNAME|1002: $U stop $UNITNAME"
-run_case "removal fails when a display cannot be stopped" 1 "$STOPS" env DPKG_ROOT="$R" sh "$CTL/prerm" remove
-check "the refusal says how to mend it" grep -q "loginctl terminate-user tv2" "$WORK/case.out"
+export STUB_CGROUP=/user.slice/user-1001.slice/user@1001.service
+UNITCG=$R/sys/fs/cgroup$STUB_CGROUP/app.slice/$UNITNAME
+mkdir -p "$UNITCG"
+: >"$R/sys/fs/cgroup/cgroup.controllers"
+sleep 60 &
+bystander=$!
+member_display=""
+# Started from a subshell, so that its end is no job of this shell's.
+if [ "$(id -u)" = 0 ]; then
+  member_display=$(setpriv --reuid=1001 --regid=1001 --clear-groups sleep 60 >/dev/null 2>&1 & echo $!)
+fi
+printf '%s\n' $member_display $bystander >"$UNITCG/cgroup.procs"
+STOPS="1000: $U stop $UNITNAME|1001: $U stop $UNITNAME|systemctl show --property=ControlGroup --value user@1001.service|1002: $U stop $UNITNAME"
+run_case "removal goes on when a manager refuses, its display ended by root" 0 "$STOPS" \
+  env DPKG_ROOT="$R" sh "$CTL/prerm" remove
+check "the refusal says what was done and how to mend the rest" \
+  grep -q "ended by root.*loginctl terminate-user tv2" "$WORK/case.out"
+check "the manager's text is shown without its control characters" \
+  bash -c "grep -q 'said: refused' '$WORK/case.out' && ! grep -q \$'\\033' '$WORK/case.out'"
+if [ -n "$member_display" ]; then
+  state=$(cut -d' ' -f3 "/proc/$member_display/stat" 2>/dev/null)
+  check "the member's display process is ended (state '$state')" test -z "$state" -o "$state" = Z
+fi
+check "a process of another user in the unit's group is left" kill -0 $bystander
+kill $bystander
 PATH="$STUBS:$PATH" DPKG_ROOT="$R" sh "$CTL/postinst" configure 1.0.0.1 >"$WORK/case.out" 2>&1
 check "configure succeeds and warns when a manager refuses" grep -q "WARNING" "$WORK/case.out"
 rm "$STUB_DIR/1001.refuses"
+STOPS="1000: $U stop $UNITNAME|1001: $U stop $UNITNAME|1002: $U stop $UNITNAME"
 run_case "removal stops the displays" 0 "$STOPS" env DPKG_ROOT="$R" sh "$CTL/prerm" remove
+
+# Under the administrator's terminal, a manager that never answers (1000) and
+# a member who stops the call (1001): the member's process has no terminal
+# and a session of its own, and the helper is done within its bound.
+TELAS=$WORK/root/usr/libexec/monitor-senha/monitor-senha-telas
+: >"$STUB_DIR/1000.stalls"
+: >"$STUB_DIR/1001.stops"
+started=$SECONDS
+run_case "removal under a terminal with a stalled and a stopped call" 0 \
+  "1000: $U stop $UNITNAME|systemctl show --property=ControlGroup --value user@1000.service|1001: $U stop $UNITNAME|systemctl show --property=ControlGroup --value user@1001.service|1002: $U stop $UNITNAME" \
+  env DPKG_ROOT="$R" MONITOR_SENHA_TELAS_LIMITE=2 script -qec "sh $CTL/prerm remove" /dev/null
+# Two calls of at most 2 s each, and what root does after each.
+check "the helper is done within its bound ($((SECONDS - started)) s)" test $((SECONDS - started)) -le 10
+check "the helper says the manager did not answer" grep -q "did not answer within 2 s" "$WORK/case.out"
+for uid in 1000 1001; do
+  read -r seen <"$STUB_DIR/$uid.seen"
+  pid=${seen#pid=}
+  pid=${pid%% *}
+  check "member $uid's call has no terminal and a session of its own ($seen)" \
+    test "$seen" = "pid=$pid session=$pid tty=0 std=no"
+  # Gone, or a zombie its ended parent left to be reaped.
+  state=$(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null)
+  check "member $uid's call is ended (state '$state')" test -z "$state" -o "$state" = Z
+done
+rm "$STUB_DIR"/100[01].{stalls,stops,seen}
+
+# The real service manager client as a real member (nobody), against a
+# socket that takes the connection and never answers.
+if [ "$(id -u)" = 0 ] && command -v python3 >/dev/null; then
+  REAL=$WORK/stubs-real
+  mkdir "$REAL"
+  cp "$STUBS/getent" "$REAL/"
+  chmod 755 "$WORK" "$R" "$R/run" "$R/run/user"
+  mkdir -p "$R/run/user/65534/systemd"
+  rm -f "$R/run/user/65534/systemd/private"
+  python3 -c 'import socket, sys, time, os
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1]); os.chmod(sys.argv[1], 0o777); s.listen(8)
+time.sleep(60)' "$R/run/user/65534/systemd/private" &
+  listener=$!
+  for _ in $(seq 50); do [ -S "$R/run/user/65534/systemd/private" ] && break; sleep 0.1; done
+  cp "$STUB_DIR/group" "$STUB_DIR/group.saved"
+  cp "$STUB_DIR/passwd" "$STUB_DIR/passwd.saved"
+  echo "monitor-senha:x:120:membro" >"$STUB_DIR/group"
+  echo "membro:x:65534:65534::/nonexistent:/bin/sh" >"$STUB_DIR/passwd"
+  started=$SECONDS
+  PATH="$REAL:$PATH" DPKG_ROOT="$R" MONITOR_SENHA_TELAS_LIMITE=2 script -qec "bash $TELAS reiniciar" /dev/null \
+    >"$WORK/case.out" 2>&1
+  rc=$?
+  check "a manager socket that never answers: the helper fails within its bound ($((SECONDS - started)) s, exit $rc)" \
+    test $rc -eq 1 -a $((SECONDS - started)) -le 6
+  check "... and says so" grep -q "reloading the units for user membro failed (its service manager did not answer within 2 s)" "$WORK/case.out"
+  kill $listener
+  mv "$STUB_DIR/group.saved" "$STUB_DIR/group"
+  mv "$STUB_DIR/passwd.saved" "$STUB_DIR/passwd"
+else
+  echo "skipped: the real service manager client as another user (needs root and python3)"
+fi
 run_case "removal leaves every file" 0 "" env DPKG_ROOT="$R" sh "$CTL/postrm" remove
 rm "$R/etc/monitor-senha/dbxconnections.ini"
 run_case "purge" 0 "dpkg-statoverride --list $OV" env DPKG_ROOT="$R" sh "$CTL/postrm" purge

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QNetworkInterface>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,15 +81,87 @@ private Q_SLOTS:
         child.waitForFinished(5000);
     }
 
-    void launcherSplitsAtBlanks()
+    // Each argument reaches the program whole, blanks and all.
+    void launcherPassesArgumentsWhole()
     {
         QTemporaryDir dir;
-        const QString marker = dir.filePath("started");
+        const QString marker = dir.filePath("started here");
         platform::LinuxLauncher launcher;
-        QVERIFY(launcher.runDetached("/usr/bin/touch  " + marker, platform::Launcher::ShowMinimized));
+        QVERIFY(launcher.runDetached("/usr/bin/touch", {marker}, platform::Launcher::ShowMinimized));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
-        QVERIFY(!launcher.runDetached("   ", platform::Launcher::ShowNormal));
-        QVERIFY(!launcher.runDetached(dir.filePath("no-such-program"), platform::Launcher::ShowNormal));
+        QVERIFY(!launcher.runDetached(QString(), {}, platform::Launcher::ShowNormal));
+        QVERIFY(!launcher.runDetached(dir.filePath("no-such-program"), {}, platform::Launcher::ShowNormal));
+    }
+
+    // The runtime folder is taken only when it is this user's with mode
+    // 0700; it is then reached through the handle opened when it was checked,
+    // whatever its name stands for later.
+    void runtimeFolderIsCheckedOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("own, 0700") << "good" << true;
+        QTest::newRow("own, 0755") << "open" << false;
+        QTest::newRow("a link to an own folder of 0700") << "link" << false;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("another user's, 0700") << "other" << false;
+    }
+    void runtimeFolderIsCheckedOnce()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, taken);
+        if (kind == QLatin1String("other") && ::geteuid() != 0)
+            QSKIP("needs root to give a folder to another user");
+        QTemporaryDir dir;
+        const QString real = dir.filePath("real");
+        const QString named = dir.filePath("runtime");
+        QVERIFY(QDir().mkdir(real));
+        QCOMPARE(::chmod(QFile::encodeName(real).constData(), kind == QLatin1String("open") ? 0755 : 0700), 0);
+        if (kind == QLatin1String("other"))
+            QCOMPARE(::chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(real, named));
+        else if (kind != QLatin1String("missing"))
+            QVERIFY(QDir().rename(real, named));
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", saved); });
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(named));
+        const QString folder = platform::runtimeFolder();
+        QCOMPARE(!folder.isEmpty(), taken);
+        if (!taken)
+            return;
+        // The name now leads elsewhere; the handle still names the folder checked.
+        QVERIFY(QDir().rename(named, real));
+        QVERIFY(QDir().mkdir(dir.filePath("elsewhere")));
+        QVERIFY(QFile::link(dir.filePath("elsewhere"), named));
+        QVERIFY(platform::replaceFileContents(folder + "/record", "x"));
+        QVERIFY(QFile::exists(real + "/record"));
+        QVERIFY(!QFile::exists(dir.filePath("elsewhere/record")));
+    }
+
+    // A process of another user is no process of this program's user, even
+    // when it runs the same file.
+    void ownProcessesLeaveOtherUsersOut()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to start a process as another user");
+        QProcess other;
+        other.start("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/sleep", "30"});
+        QVERIFY(other.waitForStarted());
+        QProcess own;
+        own.start("/usr/bin/sleep", {"30"});
+        QVERIFY(own.waitForStarted());
+        platform::LinuxProcesses processes;
+        QTRY_VERIFY_WITH_TIMEOUT(listed(processes, other.processId(), "/usr/bin/sleep"), 5000);
+        QStringList pids;
+        for (const platform::ProcessInfo& p : processes.ownProcesses())
+            pids << QString::number(p.pid);
+        QVERIFY(pids.contains(QString::number(own.processId())));
+        QVERIFY(!pids.contains(QString::number(other.processId())));
+        other.kill();
+        own.kill();
+        other.waitForFinished(5000);
+        own.waitForFinished(5000);
     }
 
     // What the updater hand-off can start here: a program of this machine or
@@ -151,7 +225,7 @@ private Q_SLOTS:
         QStringList arguments;
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
-                for (const platform::ProcessInfo& p : processes.list())
+                for (const platform::ProcessInfo& p : processes.ownProcesses())
                     if (p.pid == child.processId())
                         arguments = p.arguments;
                 return arguments.contains(script);

@@ -103,6 +103,7 @@ public:
 class FakeProcesses : public platform::Processes {
 public:
     QList<platform::ProcessInfo> list() override { return running; }
+    QList<platform::ProcessInfo> ownProcesses() override { return running; }
     qint64 currentPid() override { return self; }
     bool terminate(qint64 pid) override { terminated.append(pid); return true; }
     QList<platform::ProcessInfo> running;
@@ -112,8 +113,8 @@ public:
 
 class FakeLauncher : public platform::Launcher {
 public:
-    bool runDetached(const QString& commandLine, int showState) override
-    { launched.append({commandLine, showState}); return true; }
+    bool runDetached(const QString& program, const QStringList& arguments, int showState) override
+    { launched.append({(QStringList{program} + arguments).join(QLatin1Char(' ')), showState}); return true; }
     bool canRun(const QString& path) override { return runnable.contains(path); }
     QList<QPair<QString, int>> launched;
     QStringList runnable; // paths canRun accepts

@@ -8,8 +8,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -117,6 +120,8 @@ private Q_SLOTS:
     void demoCallsInTurn();
     void verificar_data();
     void verificar();
+    void verificarRefusesWhatAMemberLinks_data();
+    void verificarRefusesWhatAMemberLinks();
 };
 
 void TstSenha::initTestCase()
@@ -422,6 +427,63 @@ void TstSenha::verificar()
     QCOMPARE(after.exitCode, 0);
     QVERIFY2(afterText.contains("IDX_ATEND_SENHA_DATA_STATUS"), qPrintable(afterText));
     QVERIFY2(afterText.contains("OK: o usuário VARLO vê as conexões"), qPrintable(afterText));
+}
+
+// Root runs the check on the display's own ticket types, read from
+// CARTORIO.ini in a folder the group may write: a link there to a FIFO
+// (nobody writes to it), to an endless device or, of a member, to a file
+// only root may read, is refused at once with one line, and the check goes
+// on as without the file.
+void TstSenha::verificarRefusesWhatAMemberLinks_data()
+{
+    QTest::addColumn<QString>("target"); // "fifo", "/dev/zero" or "secret"
+    QTest::addColumn<bool>("members");   // the link is a member's, not root's
+    QTest::newRow("root's link to a FIFO") << "fifo" << false;
+    QTest::newRow("root's link to /dev/zero") << "/dev/zero" << false;
+    QTest::newRow("a member's link to a FIFO") << "fifo" << true;
+    QTest::newRow("a member's link to /dev/zero") << "/dev/zero" << true;
+    QTest::newRow("a member's link to a root-only file") << "secret" << true;
+}
+
+void TstSenha::verificarRefusesWhatAMemberLinks()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, members);
+    if (members && ::geteuid() != 0)
+        QSKIP("a link of another user needs root");
+    if (!DbFixture::requireServer())
+        return;
+    DbFixture fx;
+    const QString db = demoOffice(fx);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString program = dir.filePath("senha");
+    QVERIFY(QFile::copy(toolPath(), program));
+    QString pointsTo = target;
+    if (target == QLatin1String("fifo")) {
+        pointsTo = dir.filePath("fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(pointsTo).constData(), 0666), 0);
+    } else if (target == QLatin1String("secret")) {
+        pointsTo = dir.filePath("secret.ini");
+        QFile secret(pointsTo);
+        QVERIFY(secret.open(QIODevice::WriteOnly));
+        secret.write("[MONITOR]\nTIPO_SENHA=Z\n");
+        secret.close();
+        QVERIFY(secret.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+    const QByteArray link = QFile::encodeName(dir.filePath("CARTORIO.ini"));
+    QCOMPARE(::symlink(QFile::encodeName(pointsTo).constData(), link.constData()), 0);
+    if (members)
+        QCOMPARE(::lchown(link.constData(), 65534, 65534), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    const Run r = runTool({"verificar", "--database", db}, program);
+    QVERIFY2(clock.elapsed() < 30000, qPrintable(r.err));
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.lines.value(0).startsWith("Plano: PLAN "), qPrintable(r.lines.join('\n')));
+    const QStringList refusals = r.err.split('\n', Qt::SkipEmptyParts).filter("CARTORIO.ini: not read");
+    QCOMPARE(refusals.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TstSenha)

@@ -12,6 +12,7 @@
 #include "update/KioskUpdate.h"
 #include "update/NovaVersao.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -136,7 +137,8 @@ private Q_SLOTS:
         else
             DbFixture::exec(office, QStringLiteral("UPDATE VERSAOBD SET VERSAO_MSN = :V"),
                             {{QStringLiteral("V"), released}});
-        QTemporaryDir servidor;
+        // A blank in the server's folder: the file checked is the one started.
+        QTemporaryDir servidor(QDir::tempPath() + QStringLiteral("/servidor de aplicacao-XXXXXX"));
         const QString updaterFile = NovaVersao::updaterPath(servidor.path());
         if (updater == QLatin1String("script") || updater == QLatin1String("running"))
             QVERIFY(writeUpdater(servidor.path()));

@@ -44,7 +44,7 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("stored");
         QTest::addColumn<bool>("result");
         QTest::addColumn<QDate>("after");
-        QTest::addColumn<bool>("writes");
+        QTest::addColumn<bool>("writes"); // the step tries to store a date
         QTest::addColumn<QDate>("pcDay"); // the date on the PC's clock
         QTest::newRow("today") << kHoje << true << kHoje << false << kHoje;
         QTest::newRow("null") << QDate() << true << kHoje << true << kHoje;
@@ -55,6 +55,12 @@ private Q_SLOTS:
         const QDate servidor = QDate::currentDate();
         QTest::newRow("PC ahead of the server: the server's date is stored")
             << servidor.addDays(-1) << true << servidor << true << servidor.addDays(1);
+        // The server's date before the stored one, the PC's after it (the
+        // start gave the server's clock up): the date never moves back.
+        QTest::newRow("server before the stored date, PC after it: not applied")
+            << servidor.addDays(1) << true << servidor.addDays(1) << true << servidor.addDays(2);
+        QTest::newRow("server on the stored date, PC after it: not applied")
+            << servidor << true << servidor << true << servidor.addDays(1);
     }
     void dates()
     {

@@ -52,6 +52,13 @@ Verificacao verificaConexoes(FbConnection& connection, const QString& database)
                               " logins perdidos nunca são excluídos e o código de saída fica errado.")
             << QStringLiteral("Para corrigir, execute no banco do cartório (como SYSDBA ou o dono do banco):")
             << QStringLiteral("  GRANT %1 TO %2;").arg(QLatin1String(AdministratorRole), usuario)
+            << QStringLiteral("Antes, decida se o cartório aceita o que isso dá: o papel %1 dá ao usuário %2 os"
+                              " direitos de administrador do banco do cartório (ler, alterar e apagar qualquer"
+                              " dado, mudar as tabelas, ver e encerrar as conexões dos outros programas).")
+                   .arg(QLatin1String(AdministratorRole), usuario)
+            << QStringLiteral("A senha do usuário %1 está em toda cópia do sistema: quem tiver uma cópia pode"
+                              " entrar no banco como %1 com esse papel. Sem ele, o monitor só deixa de excluir"
+                              " os logins perdidos, e o código de saída não diz se há outros programas no banco.").arg(usuario)
             << QStringLiteral("Depois, rode \"senha verificar\" de novo.");
     return v;
 }
