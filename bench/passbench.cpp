@@ -230,11 +230,11 @@ Figure wholePass(const Options& o, const std::shared_ptr<FbTicketSource>& source
     CountingView view;
     DisplayGate gate(view);
     WalkerSetup setup;
-    std::atomic<bool>& parar = *setup.pararChamadas;
+    std::atomic<bool>& parar = *setup.stopRequested;
     setup.source = source;
     setup.display = gate.link();
-    setup.dataDoDia = [] { return QDate::currentDate(); };
-    setup.pausaEntrePassagens = 0;
+    setup.referenceDate = [] { return QDate::currentDate(); };
+    setup.blankMs = 0;
 
     std::vector<double> times;
     QElapsedTimer pass, total;

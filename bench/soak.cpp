@@ -123,14 +123,14 @@ int main(int argc, char** argv)
     CountingView view;
     DisplayGate gate(view);
     WalkerSetup setup;
-    std::atomic<bool>& parar = *setup.pararChamadas;
+    std::atomic<bool>& parar = *setup.stopRequested;
     // The walker's own source, as the display window sets it up.
     auto source = std::make_shared<FbTicketSource>(connection);
     source->setSql(ticketQuerySql(o.tipos));
     setup.source = source;
     setup.display = gate.link();
-    setup.dataDoDia = [] { return QDate::currentDate(); };
-    setup.pausaEntrePassagens = o.pausa;
+    setup.referenceDate = [] { return QDate::currentDate(); };
+    setup.blankMs = o.pausa;
 
     Usage start, warm, end;
     QElapsedTimer clock;

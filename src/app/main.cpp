@@ -19,11 +19,11 @@ int main(int argc, char** argv)
     }
     MonitorApplication app(argc, argv);
     const KioskOptions kiosk = KioskOptions::fromArguments(app.arguments());
-    platform::ui::installLinuxPlatform(kiosk.fechaCaixasEmMs, &kiosk::log);
+    platform::ui::installLinuxPlatform(kiosk.boxTimeoutMs, &kiosk::log);
     platform::watchTerminationSignals(&requestTermination);
     int code = 0;
     {
-        const ScreenKeptOn screenOn(kiosk.ativo ? platform::services().screen : nullptr);
+        const ScreenKeptOn screenOn(kiosk.enabled ? platform::services().screen : nullptr);
         code = startup::runStartup(app, startup::programParts(kiosk));
     }
     // A stop asked for by a signal is no failure, whatever the attachment

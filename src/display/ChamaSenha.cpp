@@ -62,12 +62,12 @@ void ThChamaSenha::run()
         // Marked before the message shows, so that an activation of the
         // window after the message knows that this walker is ending.
         m_fim = Fim::Falha;
-        const auto conexaoPerdida =
-            lostConnection(std::current_exception()) ? m_setup.conexaoPerdida : std::function<void(const QString&)>();
+        const auto onLostConnection =
+            lostConnection(std::current_exception()) ? m_setup.onLostConnection : std::function<void(const QString&)>();
         try {
-            m_setup.display->call([message, conexaoPerdida](DisplayView&) {
-                if (conexaoPerdida)
-                    conexaoPerdida(message);
+            m_setup.display->call([message, onLostConnection](DisplayView&) {
+                if (onLostConnection)
+                    onLostConnection(message);
                 else
                     platform::services().boxes->show(message, QStringLiteral("Monitor de Senhas"), platform::BoxPlain);
             });
@@ -83,17 +83,17 @@ bool ThChamaSenha::parar() const
 {
     if (m_setup.display->isClosed())
         throw DisplayClosed();
-    return m_setup.pararChamadas->load();
+    return m_setup.stopRequested->load();
 }
 
 void ThChamaSenha::Execute()
 {
     DisplayLink& display = *m_setup.display;
     EsperaChamada::Modo modo;
-    modo.imediata = m_setup.chamadaImediata;
-    modo.voz = m_setup.voz;
-    modo.intervalo = m_setup.intervaloReleitura;
-    modo.anuncioMaximo = m_setup.anuncioMaximo;
+    modo.imediata = m_setup.immediateCalls;
+    modo.voz = m_setup.spoken;
+    modo.intervalo = m_setup.rereadMs;
+    modo.anuncioMaximo = m_setup.announcementMaxMs;
     EsperaChamada espera(*m_setup.source, display, modo, *m_setup.clock);
 
     m_quadro.novoInicio();
@@ -106,17 +106,17 @@ void ThChamaSenha::Execute()
             m_quadro.AtualizaTela(view);
         });
         m_setup.source->close();
-        if (!display.sleepFor(m_setup.pausaEntrePassagens))
+        if (!display.sleepFor(m_setup.blankMs))
             throw DisplayClosed();
 
-        const QDate data = m_setup.dataDoDia();
+        const QDate data = m_setup.referenceDate();
         espera.novaPassagem(m_setup.source->open(data), data);
         while (espera.temProxima()) {
             if (parar())
                 return;
             mostraChamada(espera.proxima());
             // A negative time would be an endless pause: it counts as none.
-            espera.espera(qMax(0, m_setup.tempoSenha->load()));
+            espera.espera(qMax(0, m_setup.perCallMs->load()));
         }
     }
 }

@@ -16,27 +16,30 @@
 #include <functional>
 #include <memory>
 
-// What a walker needs. The stop flag and the per-call time are shared with
-// the window, which may change them at any moment; the walker reads them
-// afresh before each use. dataDoDia is called on the walker thread.
+// What a walker needs. The stop request and the per-call time are shared
+// with the session, which may change them at any moment; the walker reads
+// them afresh before each use. referenceDate (DataDoDia) is called on the
+// walker thread.
 struct WalkerSetup {
     std::shared_ptr<CalledTicketSource> source;
     std::shared_ptr<DisplayLink> display;
-    std::shared_ptr<std::atomic<bool>> pararChamadas = std::make_shared<std::atomic<bool>>(false);
-    std::shared_ptr<std::atomic<int>> tempoSenha = std::make_shared<std::atomic<int>>(0); // ms
-    std::function<QDate()> dataDoDia;
-    int pausaEntrePassagens = 1000;             // blank time between passes, ms
+    // PararChamadas
+    std::shared_ptr<std::atomic<bool>> stopRequested = std::make_shared<std::atomic<bool>>(false);
+    // TEMPOSENHA, ms
+    std::shared_ptr<std::atomic<int>> perCallMs = std::make_shared<std::atomic<int>>(0);
+    std::function<QDate()> referenceDate;
+    int blankMs = 1000; // blank time between passes
     // When set, a lost database connection goes here, on the window thread,
     // with the failure's message, instead of the walker's plain box.
-    std::function<void(const QString&)> conexaoPerdida;
+    std::function<void(const QString&)> onLostConnection;
     // New calls at once: the per-call wait re-reads the tickets every
-    // intervaloReleitura ms and a new one is shown next.
-    bool chamadaImediata = false;
-    int intervaloReleitura = 1000;
+    // rereadMs and a new one is shown next.
+    bool immediateCalls = false;
+    int rereadMs = 1000;
     // Spoken calls: a call stays on the big panel until its announcement has
-    // ended, waiting anuncioMaximo ms for it at most.
-    bool voz = false;
-    int anuncioMaximo = 20000;
+    // ended, waiting announcementMaxMs for it at most.
+    bool spoken = false;
+    int announcementMaxMs = 20000;
     // What the walker measures its waits with; the gate's link sleeps on
     // the same clock.
     Clock* clock = &programClock();

@@ -180,7 +180,7 @@ void DisplaySession::activate()
                 m_view.closeView();
             else if (FDMCadastro)
                 VerificaNovaVersao(*FDMCadastro, QStringLiteral("VERSAO_MSN"), InfoConexaoAtual->Aplicacao.Build,
-                                   m_view.title(), EncerrarSistema, m_kiosk.ativo);
+                                   m_view.title(), EncerrarSistema, m_kiosk.enabled);
             PrimeiraAtivacao = false;
         }
         if (!EncerrarSistema)
@@ -227,11 +227,11 @@ void DisplaySession::prepareWalkers()
     WalkerSetup setup;
     setup.source = m_tickets;
     setup.display = m_gate->link();
-    setup.pararChamadas = PararChamadas;
-    setup.tempoSenha = m_perCallMs;
-    setup.dataDoDia = [] { return DataDoDia.get(); };
-    setup.chamadaImediata = Configuracao.ChamadaImediata;
-    setup.voz = Configuracao.Voz;
+    setup.stopRequested = PararChamadas;
+    setup.perCallMs = m_perCallMs;
+    setup.referenceDate = [] { return DataDoDia.get(); };
+    setup.immediateCalls = Configuracao.ChamadaImediata;
+    setup.spoken = Configuracao.Voz;
     prepareKiosk(setup);
     m_walkers = new WalkerControl(setup, this);
 }
@@ -241,9 +241,9 @@ void DisplaySession::prepareWalkers()
 // starts a fresh copy that connects again.
 void DisplaySession::prepareKiosk(WalkerSetup& setup)
 {
-    if (!m_kiosk.ativo || !m_tickets)
+    if (!m_kiosk.enabled || !m_tickets)
         return;
-    setup.conexaoPerdida = [](const QString& message) { kiosk::endForLostConnection(message); };
+    setup.onLostConnection = [](const QString& message) { kiosk::endForLostConnection(message); };
     new FrozenQueryWatch([tickets = m_tickets] { return tickets->queryClock().runningForMs(); },
                          kiosk::FrozenQueryMs,
                          [] {

@@ -25,10 +25,10 @@ struct ScreenTexts {
 };
 
 // The spoken call of the window's settings.
-struct VozChamada {
-    bool ativa = false;
-    int velocidade = 150; // words per minute
-    int volume = 100;     // percent
+struct VoiceSettings {
+    bool enabled = false;
+    int wordsPerMinute = 150;
+    int volume = 100; // percent
 };
 
 class DisplayView {
@@ -41,7 +41,7 @@ public:
     virtual void setScreenTexts(const ScreenTexts& texts) = 0;
     virtual int outerWidth() const = 0;   // the window's outer width in pixels
     virtual bool repetirSom() const = 0;  // RepetirSom of the window's settings
-    virtual VozChamada voz() const { return {}; }
+    virtual VoiceSettings voice() const { return {}; }
 
     // What the session changes while it starts and ends the program.
     virtual QString title() const { return {}; }

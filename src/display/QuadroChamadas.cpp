@@ -43,10 +43,10 @@ void QuadroChamadas::AtualizaTela(DisplayView& view)
         // A spoken call is the chime and then the phrase, queued behind the
         // announcement before it; the walker holds the call until it ends.
         // Without voice the chime alone plays at once, replacing one still playing.
-        const VozChamada voz = view.voz();
-        if (voz.ativa && platform::services().speech)
+        const VoiceSettings voice = view.voice();
+        if (voice.enabled && platform::services().speech)
             platform::services().speech->announce(
-                somDaChamada(), {fraseDaChamada(Atual), ssmlDaChamada(Atual), voz.velocidade, voz.volume});
+                somDaChamada(), {fraseDaChamada(Atual), ssmlDaChamada(Atual), voice.wordsPerMinute, voice.volume});
         else
             platform::services().sound->playAsync(somDaChamada());
     }

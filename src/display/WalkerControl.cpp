@@ -80,7 +80,7 @@ void WalkerControl::walkerEnded(ThChamaSenha* walker)
     const ThChamaSenha::Fim fim = walker->fim();
     // A failure ends the walker for good unless the window was activated
     // after it; a window that is gone gets no new walker.
-    const bool restart = m_restartWanted && !m_setup.pararChamadas->load()
+    const bool restart = m_restartWanted && !m_setup.stopRequested->load()
         && (fim == ThChamaSenha::Fim::Parada || (fim == ThChamaSenha::Fim::Falha && m_requestAfterEnd));
     m_current = nullptr;
     m_restartWanted = false;

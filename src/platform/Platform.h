@@ -62,10 +62,10 @@ public:
 
 // One spoken call: the phrase as plain text (for reports) and as SSML (what
 // is synthesised), with the speaking rate and the loudness.
-struct Fala {
-    QString texto;
+struct SpokenCall {
+    QString text;
     QString ssml;
-    int velocidade = 150; // words per minute
+    int wordsPerMinute = 150;
     int volume = 100;     // percent of full loudness
 };
 
@@ -79,7 +79,7 @@ public:
     // off the calling thread. A part that cannot play (a missing or unreadable
     // sound file, no voice data, no audio output) is left out and reported
     // once per reason on standard error; the rest still plays.
-    virtual void announce(const QString& sound, const Fala& fala) = 0;
+    virtual void announce(const QString& sound, const SpokenCall& call) = 0;
     // Blocks the calling thread, at most `ms`, until every announcement
     // queued so far has ended; true when they have. An announcement counts as
     // ended at the latest its length plus a margin after it started, even

@@ -10,12 +10,12 @@
 KioskOptions KioskOptions::fromArguments(const QStringList& arguments)
 {
     KioskOptions options;
-    options.ativo = arguments.mid(1).contains(QStringLiteral("--quiosque"));
-    if (!options.ativo)
+    options.enabled = arguments.mid(1).contains(QStringLiteral("--quiosque"));
+    if (!options.enabled)
         return options;
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("MONITOR_BOX_TIMEOUT_MS", &ok);
-    options.fechaCaixasEmMs = ok && ms > 0 ? ms : kiosk::BoxTimeoutMs;
+    options.boxTimeoutMs = ok && ms > 0 ? ms : kiosk::BoxTimeoutMs;
     return options;
 }
 

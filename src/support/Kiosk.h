@@ -10,9 +10,9 @@
 #include <QStringList>
 
 struct KioskOptions {
-    bool ativo = false;
+    bool enabled = false;
     // Boxes close by themselves after this many ms; 0 waits for a person.
-    int fechaCaixasEmMs = 0;
+    int boxTimeoutMs = 0;
 
     // "--quiosque" among the arguments turns kiosk mode on, with boxes closing
     // after 30 s (MONITOR_BOX_TIMEOUT_MS, when set to a positive number,

@@ -319,8 +319,8 @@ private Q_SLOTS:
             QCOMPARE(m_platform->sound.played, QStringList{somDaChamada()});
         } else {
             QCOMPARE(speech.spoken.size(), 1);
-            QCOMPARE(speech.spoken[0].texto, frase);
-            QCOMPARE(speech.spoken[0].velocidade, 200);
+            QCOMPARE(speech.spoken[0].text, frase);
+            QCOMPARE(speech.spoken[0].wordsPerMinute, 200);
             QCOMPARE(speech.spoken[0].volume, 40);
             QCOMPARE(speech.heard().value(0).sound, somDaChamada());
             QVERIFY(m_platform->sound.played.isEmpty());

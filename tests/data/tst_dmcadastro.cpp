@@ -465,7 +465,7 @@ private Q_SLOTS:
         DataDoDia.set(QDate(2020, 1, 1));
         TFDMConnectionUser user(dm);
         dm.FDMConnectionUser = &user;
-        fake.processes.running = {{fake.processes.self, folder.path(QStringLiteral("MonitorSenha"))}};
+        fake.processes.running = {{fake.processes.self, folder.path(QStringLiteral("MonitorSenha")), {}}};
         UltimaAtividade = programClock().now().addSecs(-7200);
         dm.TmrVarlo.setInterval(50);
 
@@ -539,10 +539,10 @@ private Q_SLOTS:
         FakePlatform fake;
         ProgramFolder folder;
         fake.processes.self = 7;
-        fake.processes.running = {{3, QStringLiteral("/usr/bin/bash")},
-                                  {5, QStringLiteral("/opt/outra/MONITORSENHA")},
-                                  {7, folder.path(QStringLiteral("MonitorSenha"))},
-                                  {9, QStringLiteral("/opt/later/MonitorSenha")}};
+        fake.processes.running = {{3, QStringLiteral("/usr/bin/bash"), {}},
+                                  {5, QStringLiteral("/opt/outra/MONITORSENHA"), {}},
+                                  {7, folder.path(QStringLiteral("MonitorSenha")), {}},
+                                  {9, QStringLiteral("/opt/later/MonitorSenha"), {}}};
         const QDateTime now(QDate(2030, 1, 2), QTime(3, 4, 5));
         ManualClock clock(now);
         TFDMCadastro dm(nullptr, clock);

@@ -172,7 +172,7 @@ private Q_SLOTS:
 
         // The inactivity check takes its limit from the row.
         s.cadastro->FDMConnectionUser = &user;
-        s.fake.processes.running = {{4, s.folder.path(QStringLiteral("MonitorSenha"))}};
+        s.fake.processes.running = {{4, s.folder.path(QStringLiteral("MonitorSenha")), {}}};
         const QDateTime now = clock.now();
         const int limit = expected.toInt() * 60;
         UltimaAtividade = now.addSecs(-limit);

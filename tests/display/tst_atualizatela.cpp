@@ -16,10 +16,10 @@ public:
     void setScreenTexts(const ScreenTexts& texts) override { last = texts; }
     int outerWidth() const override { return 1366; }
     bool repetirSom() const override { return repetir; }
-    VozChamada voz() const override { return fala; }
+    VoiceSettings voice() const override { return fala; }
     ScreenTexts last;
     bool repetir = false;
-    VozChamada fala;
+    VoiceSettings fala;
 };
 
 TChamadaSenha call(const QString& senha, const QString& mesa = QString(), const QString& pref = QString())
@@ -98,9 +98,9 @@ private Q_SLOTS:
             m_quadro->AtualizaTela(view);
         }
         QStringList texts;
-        for (const platform::Fala& fala : m_platform->speech.spoken) {
-            texts.append(fala.texto);
-            QCOMPARE(fala.velocidade, 170);
+        for (const platform::SpokenCall& fala : m_platform->speech.spoken) {
+            texts.append(fala.text);
+            QCOMPARE(fala.wordsPerMinute, 170);
             QCOMPARE(fala.volume, 60);
             QVERIFY(fala.ssml.startsWith(QLatin1String("<speak>")));
         }

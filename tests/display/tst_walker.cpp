@@ -57,7 +57,7 @@ public:
     }
     int outerWidth() const override { return 800; }
     bool repetirSom() const override { return false; }
-    VozChamada voz() const override { return fala; }
+    VoiceSettings voice() const override { return fala; }
 
     void record(const QString& event)
     {
@@ -67,7 +67,7 @@ public:
     }
     QStringList events;
     bool wrongThread = false;
-    VozChamada fala;
+    VoiceSettings fala;
     std::function<void(const ScreenTexts&)> onScreen;
 };
 
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QFETCH(QList<qint64>, at);
         m_source->rows = {row("A", 1, 1, 1, "MESA"), row("B", 2, 1, 2, "MESA")};
         *m_tempo = tempo;
-        std::unique_ptr<ThChamaSenha> walker(newWalker(WalkerSetup().pausaEntrePassagens));
+        std::unique_ptr<ThChamaSenha> walker(newWalker(WalkerSetup().blankMs));
         const qint64 start = m_clock->monotonicMs();
         QStringList shown;
         QList<qint64> when;
@@ -213,8 +213,8 @@ private Q_SLOTS:
         QFETCH(QStringList, firstPass);
         m_source->rows = before;
         WalkerSetup s = setup(10);
-        s.chamadaImediata = true;
-        s.intervaloReleitura = 20;
+        s.immediateCalls = true;
+        s.rereadMs = 20;
         std::unique_ptr<ThChamaSenha> walker(new ThChamaSenha(s));
         QStringList shown;
         m_view->onScreen = [&](const ScreenTexts& t) {
@@ -308,9 +308,9 @@ private Q_SLOTS:
         m_source->rows = before;
         *m_tempo = tempo;
         WalkerSetup s = setup(afterAtNextPass ? 300 : 10);
-        s.voz = true;
-        s.chamadaImediata = imediata;
-        s.intervaloReleitura = 20;
+        s.spoken = true;
+        s.immediateCalls = imediata;
+        s.rereadMs = 20;
         std::unique_ptr<ThChamaSenha> walker(new ThChamaSenha(s));
         m_view->fala = {true, 150, 100};
         QStringList seen;
@@ -460,7 +460,7 @@ private Q_SLOTS:
         QStringList received;
         bool onWindowThread = false;
         if (handlerSet)
-            s.conexaoPerdida = [&](const QString& message) {
+            s.onLostConnection = [&](const QString& message) {
                 received.append(message);
                 onWindowThread = QThread::currentThread() == qApp->thread();
             };
@@ -610,10 +610,10 @@ private:
         WalkerSetup s;
         s.source = m_source;
         s.display = m_gate->link();
-        s.pararChamadas = m_parar;
-        s.dataDoDia = [] { return kDia; };
-        s.tempoSenha = m_tempo;
-        s.pausaEntrePassagens = pause;
+        s.stopRequested = m_parar;
+        s.referenceDate = [] { return kDia; };
+        s.perCallMs = m_tempo;
+        s.blankMs = pause;
         s.clock = m_clock.get();
         return s;
     }

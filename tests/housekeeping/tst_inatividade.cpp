@@ -129,10 +129,10 @@ private Q_SLOTS:
         LifecycleProgram program;
         program.writeConnection(office);
         fake.processes.self = 7;
-        fake.processes.running = {{3, QStringLiteral("/usr/bin/bash")},
-                                  {5, QStringLiteral("/srv/outro/monitorsenha")},
-                                  {7, program.executable()},
-                                  {9, QStringLiteral("/srv/depois/MonitorSenha")}};
+        fake.processes.running = {{3, QStringLiteral("/usr/bin/bash"), {}},
+                                  {5, QStringLiteral("/srv/outro/monitorsenha"), {}},
+                                  {7, program.executable(), {}},
+                                  {9, QStringLiteral("/srv/depois/MonitorSenha"), {}}};
 
         const QDateTime now(QDate(2030, 1, 2), QTime(3, 4, 5));
         ManualClock clock(now);

@@ -36,8 +36,8 @@ private Q_SLOTS:
             qputenv("MONITOR_BOX_TIMEOUT_MS", timeoutVariable.toUtf8());
         const KioskOptions options = KioskOptions::fromArguments(arguments);
         qunsetenv("MONITOR_BOX_TIMEOUT_MS");
-        QCOMPARE(options.ativo, ativo);
-        QCOMPARE(options.fechaCaixasEmMs, fechaEmMs);
+        QCOMPARE(options.enabled, ativo);
+        QCOMPARE(options.boxTimeoutMs, fechaEmMs);
     }
 
     // The journal keeps one line per box, whatever line breaks its text has.

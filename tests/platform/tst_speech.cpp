@@ -30,7 +30,7 @@ double rms(const platform::Pcm& pcm)
     return count ? std::sqrt(sum / count) : 0.0;
 }
 
-platform::Fala fala(const QString& senha, const QString& mesa)
+platform::SpokenCall fala(const QString& senha, const QString& mesa)
 {
     // Silent, should the machine have a sound card.
     return {fraseDaChamada({senha, mesa, {}}), ssml(senha, mesa), 175, 0};

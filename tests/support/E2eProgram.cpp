@@ -346,7 +346,7 @@ bool Program::stage(const QString& database)
 {
     if (!m_dir.isValid())
         return false;
-    for (const QString name : {QStringLiteral("MonitorSenha"), QStringLiteral("VarloLib.dll"), QStringLiteral("senha")}) {
+    for (const QString& name : {QStringLiteral("MonitorSenha"), QStringLiteral("VarloLib.dll"), QStringLiteral("senha")}) {
         const QString target = m_dir.filePath(name);
         QFile::remove(target);
         if (!QFile::copy(testpaths::stageDir() + QLatin1Char('/') + name, target))

@@ -26,9 +26,9 @@ FakePlatform::~FakePlatform()
     platform::services() = m_saved;
 }
 
-void FakeSpeech::announce(const QString& sound, const platform::Fala& fala)
+void FakeSpeech::announce(const QString& sound, const platform::SpokenCall& call)
 {
-    spoken.append(fala);
+    spoken.append(call);
     std::lock_guard<std::mutex> lock(m_mutex);
     Heard heard;
     heard.sound = sound;

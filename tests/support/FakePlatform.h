@@ -67,7 +67,7 @@ public:
 // sound, one after the other, on `clock`'s monotonic time.
 class FakeSpeech : public platform::Speech {
 public:
-    void announce(const QString& sound, const platform::Fala& fala) override;
+    void announce(const QString& sound, const platform::SpokenCall& call) override;
     bool waitForEnd(int ms) override;
 
     struct Heard {
@@ -78,7 +78,7 @@ public:
     qint64 now() const { return clock->monotonicMs(); }
     QList<Heard> heard() const;
 
-    QList<platform::Fala> spoken; // window thread
+    QList<platform::SpokenCall> spoken; // window thread
     std::atomic<int> lastsMs{0};
     Clock* clock = &programClock(); // set before the first announcement
 

@@ -222,7 +222,7 @@ void TFrmPrincipal::setQuiosque(const KioskOptions& quiosque)
 {
     m_kiosk = quiosque;
     m_session->setKiosk(quiosque);
-    if (!quiosque.ativo)
+    if (!quiosque.enabled)
         return;
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setCursor(Qt::BlankCursor);
@@ -233,7 +233,7 @@ void TFrmPrincipal::setQuiosque(const KioskOptions& quiosque)
 void TFrmPrincipal::maximize()
 {
     RedimensionarAtivo = true;
-    if (m_kiosk.ativo)
+    if (m_kiosk.enabled)
         return fullScreen();
     setWindowState(windowState() | Qt::WindowMaximized);
     QTimer::singleShot(500, this, [this] {
@@ -337,7 +337,7 @@ bool TFrmPrincipal::repetirSom() const
     return m_session->Configuracao.RepetirSom;
 }
 
-VozChamada TFrmPrincipal::voz() const
+VoiceSettings TFrmPrincipal::voice() const
 {
     const TConfigMonitor& settings = m_session->Configuracao;
     return {settings.Voz, settings.VozVelocidade, settings.VozVolume};

@@ -79,7 +79,7 @@ public:
     void setScreenTexts(const ScreenTexts& texts) override;
     int outerWidth() const override;
     bool repetirSom() const override;
-    VozChamada voz() const override;
+    VoiceSettings voice() const override;
     QString title() const override;
     void setTitle(const QString& text) override;
     void setOfficeName(const QString& text) override;

@@ -38,7 +38,7 @@ void LinuxSpeech::shutdown()
     m_playing = false;
 }
 
-void LinuxSpeech::announce(const QString& sound, const Fala& fala)
+void LinuxSpeech::announce(const QString& sound, const SpokenCall& call)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -47,7 +47,7 @@ void LinuxSpeech::announce(const QString& sound, const Fala& fala)
         // The worker starts with the first call: a screen without voice has none.
         if (!m_worker.joinable())
             m_worker = std::thread([this] { work(); });
-        m_requests.push_back({sound, fala});
+        m_requests.push_back({sound, call});
         ++m_asked;
     }
     m_wake.notify_all();
@@ -116,13 +116,13 @@ QByteArray monoAt(const Pcm& pcm, int rate)
 
 // The benchmark of calls (bench/chamadas) matches these lines with the sound
 // it records.
-void rastro(const Clock& clock, const char* what, double chime = 0, double phrase = 0,
-            const QString& texto = QString())
+void trace(const Clock& clock, const char* what, double chime = 0, double phrase = 0,
+            const QString& text = QString())
 {
     static const bool ligado = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
     if (ligado)
         std::fprintf(stderr, "%s %lld %.3f %.3f %s\n", what, clock.pcNow().toMSecsSinceEpoch(), chime, phrase,
-                     texto.toUtf8().constData());
+                     text.toUtf8().constData());
 }
 
 QByteArray louder(QByteArray samples, int volume)
@@ -150,19 +150,19 @@ LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
         }
     }
     Pcm phrase;
-    if (!request.fala.ssml.isEmpty()) {
+    if (!request.call.ssml.isEmpty()) {
         try {
-            phrase = m_synthesizer.synthesize(request.fala.ssml, request.fala.velocidade, &m_cancel);
+            phrase = m_synthesizer.synthesize(request.call.ssml, request.call.wordsPerMinute, &m_cancel);
         } catch (const std::exception& failure) {
             const QString reason = QString::fromUtf8(failure.what());
             m_reports.report(QStringLiteral("voice ") + reason,
                              QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2")
-                                 .arg(request.fala.texto, reason));
+                                 .arg(request.call.text, reason));
         }
     }
 
     Prepared prepared;
-    prepared.texto = request.fala.texto;
+    prepared.text = request.call.text;
     prepared.chime = chime.seconds();
     prepared.phrase = phrase.seconds();
     // The chime plays at full loudness, the phrase at the screen's volume.
@@ -172,7 +172,7 @@ LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
         prepared.sound.sampleRate = phrase.sampleRate;
         if (!chime.samples.isEmpty())
             prepared.sound.samples = monoAt(chime, phrase.sampleRate);
-        prepared.sound.samples += louder(phrase.samples, request.fala.volume);
+        prepared.sound.samples += louder(phrase.samples, request.call.volume);
     }
     return prepared;
 }
@@ -183,7 +183,7 @@ void LinuxSpeech::playNext()
         return;
     m_playing = true;
     const Prepared next = m_ready.dequeue();
-    rastro(m_clock, "anuncio", next.chime, next.phrase, next.texto);
+    trace(m_clock, "anuncio", next.chime, next.phrase, next.text);
     if (next.sound.samples.isEmpty())
         finish();
     else
@@ -192,7 +192,7 @@ void LinuxSpeech::playNext()
 
 void LinuxSpeech::finish()
 {
-    rastro(m_clock, "anuncio-fim");
+    trace(m_clock, "anuncio-fim");
     m_playing = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -32,7 +32,7 @@ public:
                 QObject* parent = nullptr, Clock& clock = programClock());
     ~LinuxSpeech() override;
 
-    void announce(const QString& sound, const Fala& fala) override;
+    void announce(const QString& sound, const SpokenCall& call) override;
     bool waitForEnd(int ms) override;
 
     // Ends the worker and what plays, and releases every waiter. At exit.
@@ -41,13 +41,13 @@ public:
 private:
     struct Request {
         QString sound;
-        Fala fala;
+        SpokenCall call;
     };
     struct Prepared {
         Pcm sound; // the chime and the phrase, one after the other
         double chime = 0;
         double phrase = 0;
-        QString texto;
+        QString text;
     };
     void work();
     Prepared prepare(const Request& request);
