@@ -37,10 +37,8 @@ void EsperaChamada::novaPassagem(const QList<TicketRow>& rows, const QDate& data
     m_primeira = false;
     if (!adiante) {
         // The tickets of this pass are the ones it has seen: only a ticket
-        // called during a wait is new. With spoken calls the screen
-        // remembers what it has shown, across passes.
-        if (!m_modo.voz)
-            m_vistas.clear();
+        // called during a wait is new.
+        m_vistas.clear();
         for (const TicketRow& row : rows)
             m_vistas.insert(chave(row));
         m_fila = rows;
@@ -64,12 +62,19 @@ TicketRow EsperaChamada::proxima()
 
 void EsperaChamada::acrescentaNovas(const QList<TicketRow>& rows)
 {
+    // Only the tickets called now stay remembered, so that the set is never
+    // larger than the list of called tickets, however many calls a day
+    // brings; a ticket whose call has ended and that is called again is a
+    // new call.
+    QSet<QString> chamadas;
     for (const TicketRow& row : rows) {
-        if (m_vistas.contains(chave(row)))
-            continue;
-        m_vistas.insert(chave(row));
-        m_fila.insert(m_novasNaFila++, row);
+        const QString key = chave(row);
+        const bool vista = m_vistas.contains(key) || chamadas.contains(key);
+        chamadas.insert(key);
+        if (!vista)
+            m_fila.insert(m_novasNaFila++, row);
     }
+    m_vistas = chamadas;
 }
 
 // Waits at most `ms` for the announcements asked for so far; the window's

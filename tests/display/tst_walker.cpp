@@ -1,5 +1,6 @@
 #include "support/TestMain.h"
 
+#include "display/EsperaChamada.h"
 #include "display/WalkerControl.h"
 #include "support/Errors.h"
 #include "support/FakePlatform.h"
@@ -72,6 +73,11 @@ public:
 };
 
 const QDate kDia(2024, 3, 15);
+
+QString chave(const TicketRow& r)
+{
+    return r.SIGLA_SENHA.toString() + QLatin1Char('-') + r.NUMERO_SENHA.toString();
+}
 
 // Nice value of this process's thread named `name`, read from the kernel; -100 when none.
 int niceOfThread(const QByteArray& name)
@@ -314,6 +320,35 @@ private Q_SLOTS:
                 QVERIFY2(when[i + 1] < heard[i].end + 1000, qPrintable(why));
             else
                 QVERIFY2(gap >= tempo, qPrintable(why));
+        }
+    }
+
+    // With spoken and immediate calls the screen remembers only the tickets
+    // called now: one whose call ended and that is called again later comes
+    // at once, as a new call (and a day of calls is not kept).
+    void ticketCalledAgainAfterItsCallEndedIsNew()
+    {
+        const TicketRow a = row("A", 1, 1, 1, "MESA"), n = row("N", 3, 1, 3, "MESA");
+        EsperaChamada::Modo modo;
+        modo.imediata = true;
+        modo.voz = true;
+        modo.intervalo = 5;
+        EsperaChamada espera(*m_source, *m_gate->link(), modo);
+        espera.novaPassagem({a}, kDia);
+        QCOMPARE(chave(espera.proxima()), QStringLiteral("A-1"));
+        const QList<QList<TicketRow>> reads{{a, n}, {a}, {a, n}};
+        const QList<int> waits{60000, 50, 60000};
+        for (int i = 0; i < reads.size(); ++i) {
+            m_source->rows = reads[i];
+            QElapsedTimer clock;
+            clock.start();
+            espera.espera(waits[i]);
+            QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(i)));
+            if (reads[i].size() == 2) {
+                QVERIFY(espera.temProxima());
+                QCOMPARE(chave(espera.proxima()), QStringLiteral("N-3"));
+            }
+            QVERIFY(!espera.temProxima());
         }
     }
 
