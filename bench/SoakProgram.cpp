@@ -115,21 +115,27 @@ public:
         if (m_desks.isEmpty() || type.isEmpty())
             throw Exception(QStringLiteral("the database has no desk or no ticket type F"));
         m_type = type.fieldByName(QStringLiteral("CODATEND_TIPO")).asInteger();
+        FbQuery last(m_conn);
+        last.open(QStringLiteral("SELECT COALESCE(MAX(NUMERO_SENHA), 0) AS N FROM ATEND_SENHA"
+                                 " WHERE DATA_SENHA = :DATA AND SIGLA_SENHA = 'F'"),
+                  {{QStringLiteral("DATA"), QDate::currentDate()}});
+        m_numero = last.fieldByName(QStringLiteral("N")).asInteger();
     }
 
     void callOne()
     {
         const QDate today = QDate::currentDate();
-        FbQuery insert(m_conn);
-        insert.open(QStringLiteral(
+        // The numbers go round below 1000, as an office's do: a month of
+        // calls spreads over days that each start again at 1, and four-digit
+        // numbers would only add the glyphs and looks of wider captions.
+        m_numero = m_numero % 999 + 1;
+        m_conn.exec(QStringLiteral(
                         "INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA, NUMERO_SENHA, PREFERENCIAL,"
                         " STATUS, CODATEND_TIPO, HORA_EMISSAO, HORA_CHAMADA, CODATEND_TERM)"
-                        " VALUES (NEXT VALUE FOR GEN_ATEND_SENHA, :DATA, 'F',"
-                        " (SELECT COALESCE(MAX(NUMERO_SENHA), 0) + 1 FROM ATEND_SENHA"
-                        "  WHERE DATA_SENHA = :DATA AND SIGLA_SENHA = 'F'),"
-                        " 1, 'A', :TIPO, CURRENT_TIMESTAMP, CURRENT_TIMESTAMP, :TERM)"
-                        " RETURNING NUMERO_SENHA"),
+                        " VALUES (NEXT VALUE FOR GEN_ATEND_SENHA, :DATA, 'F', :NUMERO,"
+                        " 1, 'A', :TIPO, CURRENT_TIMESTAMP, CURRENT_TIMESTAMP, :TERM)"),
                     {{QStringLiteral("DATA"), today},
+                     {QStringLiteral("NUMERO"), m_numero},
                      {QStringLiteral("TIPO"), m_type},
                      {QStringLiteral("TERM"), m_desks[m_next++ % m_desks.size()]}});
         for (;;) {
@@ -152,6 +158,7 @@ private:
     QList<int> m_desks;
     int m_type = 0;
     int m_next = 0;
+    int m_numero = 0;
 };
 
 void printSummary(const std::vector<Sample>& samples, const SoakProgramOptions& o)
