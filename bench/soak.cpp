@@ -7,8 +7,15 @@
 // pass shows as growth.
 //
 //   soak --database <texto> [--passes 10000] [--warmup 500] [--pausa 1] [--tipos F,P]
+//
+// With --programa, the whole program instead (SoakProgram.h):
+//
+//   soak --programa <MonitorSenha> --database <texto> [--chamadas 2000] [--intervalo 1]
+//        [--warmup 100] [--sem-chamadas <min>] [--amostra 30] [--log <file>] [--dados <file>]
+//        [--heaptrack <output file>]
 
 #include "BenchCommon.h"
+#include "SoakProgram.h"
 
 #include "data/ConnectionDefinition.h"
 #include "data/FbClient.h"
@@ -89,10 +96,58 @@ bool parse(const QStringList& args, Options& o)
     return !o.database.isEmpty() && o.passes > 0 && o.warmup >= 0 && o.pausa >= 0;
 }
 
+bool parseProgram(const QStringList& args, SoakProgramOptions& o)
+{
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        const QString& a = args[i];
+        const QString& v = args[i + 1];
+        if (a == QLatin1String("--programa"))
+            o.program = v;
+        else if (a == QLatin1String("--database"))
+            o.database = v;
+        else if (a == QLatin1String("--chamadas"))
+            o.calls = v.toInt();
+        else if (a == QLatin1String("--intervalo"))
+            o.interval = v.toDouble();
+        else if (a == QLatin1String("--warmup"))
+            o.warmup = v.toInt();
+        else if (a == QLatin1String("--sem-chamadas"))
+            o.quietMinutes = v.toInt();
+        else if (a == QLatin1String("--amostra"))
+            o.sampleSeconds = v.toInt();
+        else if (a == QLatin1String("--log"))
+            o.log = v;
+        else if (a == QLatin1String("--dados"))
+            o.data = v;
+        else if (a == QLatin1String("--heaptrack"))
+            o.wrapper = QStringList{QStringLiteral("heaptrack"), QStringLiteral("-o"), v};
+        else
+            return false;
+    }
+    if (o.log.isEmpty())
+        o.log = QStringLiteral("/dev/null");
+    return args.size() % 2 == 1 && !o.program.isEmpty() && !o.database.isEmpty() && o.calls > 0
+        && o.interval > 0 && o.warmup >= 0 && o.warmup < o.calls && o.quietMinutes >= 0 && o.sampleSeconds > 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.contains(QLatin1String("--programa"))) {
+        QCoreApplication core(argc, argv);
+        SoakProgramOptions o;
+        if (!parseProgram(args, o)) {
+            std::fprintf(stderr, "uso: soak --programa <MonitorSenha> --database <texto> [--chamadas 2000]"
+                                 " [--intervalo 1] [--warmup 100] [--sem-chamadas <min>] [--amostra 30]"
+                                 " [--log <file>] [--dados <file>] [--heaptrack <file>]\n");
+            return 2;
+        }
+        return runSoakProgram(o);
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

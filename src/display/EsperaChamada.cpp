@@ -35,10 +35,8 @@ void EsperaChamada::novaPassagem(const QList<TicketRow>& rows, const QDate& data
     m_primeira = false;
     if (!adiante) {
         // The tickets of this pass are the ones it has seen: only a ticket
-        // called during a wait is new. With spoken calls the screen
-        // remembers what it has shown, across passes.
-        if (!m_modo.voz)
-            m_vistas.clear();
+        // called during a wait is new.
+        m_vistas.clear();
         for (const TicketRow& row : rows)
             m_vistas.insert(chave(row));
         m_fila = rows;
@@ -62,12 +60,31 @@ TicketRow EsperaChamada::proxima()
 
 void EsperaChamada::acrescentaNovas(const QList<TicketRow>& rows)
 {
-    for (const TicketRow& row : rows) {
-        if (m_vistas.contains(chave(row)))
+    QSet<QString> chamadas;
+    for (const TicketRow& row : rows)
+        chamadas.insert(chave(row));
+    // A queued ticket whose call has ended is not shown any more: when calls
+    // come faster than they are announced, the queue would otherwise grow
+    // without end and the screen fall ever further behind.
+    for (qsizetype i = m_fila.size() - 1; i >= 0; --i) {
+        if (chamadas.contains(chave(m_fila[i])))
             continue;
-        m_vistas.insert(chave(row));
-        m_fila.insert(m_novasNaFila++, row);
+        m_fila.removeAt(i);
+        if (i < m_novasNaFila)
+            --m_novasNaFila;
     }
+    // Only the tickets called now stay remembered, so that the set is never
+    // larger than the list of called tickets, however many calls a day
+    // brings; a ticket whose call has ended and that is called again is a
+    // new call.
+    QSet<QString> vistas;
+    for (const TicketRow& row : rows) {
+        const QString key = chave(row);
+        if (!m_vistas.contains(key) && !vistas.contains(key))
+            m_fila.insert(m_novasNaFila++, row);
+        vistas.insert(key);
+    }
+    m_vistas = vistas;
 }
 
 // Waits at most `ms` for the announcements asked for so far; the window's

@@ -43,7 +43,8 @@ public:
 
 private:
     static QString chave(const TicketRow& row);
-    // Queues the rows not seen before, after the new ones already queued.
+    // Queues the rows not seen before, after the new ones already queued,
+    // and drops the queued rows whose call has ended.
     void acrescentaNovas(const QList<TicketRow>& rows);
     bool anuncioTerminou(int ms);
 

@@ -9,6 +9,12 @@ void limitHeapArenas()
     mallopt(M_ARENA_MAX, 2);
 }
 
+void keepLargeBlocksMapped()
+{
+    // A fixed value also stops the allocator from moving the limit.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+}
+
 void trimHeap()
 {
     malloc_trim(0);

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "display/EsperaChamada.h"
 #include "display/WalkerControl.h"
 #include "base/Errors.h"
 #include "support/FakePlatform.h"
@@ -13,6 +14,7 @@
 
 Q_DECLARE_METATYPE(TicketRow)
 Q_DECLARE_METATYPE(QList<TicketRow>)
+Q_DECLARE_METATYPE(QList<QList<TicketRow>>)
 
 namespace {
 
@@ -72,6 +74,11 @@ public:
 };
 
 const QDate kDia(2024, 3, 15);
+
+QString chave(const TicketRow& r)
+{
+    return r.SIGLA_SENHA.toString() + QLatin1Char('-') + r.NUMERO_SENHA.toString();
+}
 
 // Nice value of this process's thread named `name`, read from the kernel; -100 when none.
 int niceOfThread(const QByteArray& name)
@@ -350,6 +357,56 @@ private Q_SLOTS:
                 QVERIFY2(when[i + 1] < heard[i].end + 1000, qPrintable(why));
             else
                 QVERIFY2(gap >= tempo, qPrintable(why));
+        }
+    }
+
+    // With immediate calls what waits to be shown follows the tickets called
+    // now, whatever the number of calls: a ticket whose call ended before its
+    // turn is not shown, and with spoken calls one called again after its
+    // call ended comes at once, as a new call.
+    void queueFollowsTheTicketsCalledNow_data()
+    {
+        QTest::addColumn<bool>("voz");
+        QTest::addColumn<QList<TicketRow>>("pass");
+        QTest::addColumn<QList<QList<TicketRow>>>("reads");
+        QTest::addColumn<QList<int>>("waits");
+        QTest::addColumn<QStringList>("shown"); // after each wait, "" for none
+        const TicketRow a = row("A", 1, 1, 1, "MESA"), b = row("B", 2, 1, 2, "MESA");
+        const TicketRow n = row("N", 3, 1, 3, "MESA");
+        QTest::newRow("called again")
+            << true << QList<TicketRow>{a} << QList<QList<TicketRow>>{{a, n}, {a}, {a, n}}
+            << QList<int>{60000, 50, 60000} << QStringList{"N-3", "", "N-3"};
+        QTest::newRow("ended in the queue, spoken")
+            << true << QList<TicketRow>{a, b} << QList<QList<TicketRow>>{{a, n}, {a}}
+            << QList<int>{60000, 50} << QStringList{"N-3", ""};
+        QTest::newRow("ended in the queue") << false << QList<TicketRow>{a, b} << QList<QList<TicketRow>>{{a}}
+                                            << QList<int>{50} << QStringList{""};
+    }
+    void queueFollowsTheTicketsCalledNow()
+    {
+        QFETCH(bool, voz);
+        QFETCH(QList<TicketRow>, pass);
+        QFETCH(QList<QList<TicketRow>>, reads);
+        QFETCH(QList<int>, waits);
+        QFETCH(QStringList, shown);
+        EsperaChamada::Modo modo;
+        modo.imediata = true;
+        modo.voz = voz;
+        modo.intervalo = 5;
+        EsperaChamada espera(*m_source, *m_gate->link(), modo);
+        espera.novaPassagem(pass, kDia);
+        QCOMPARE(chave(espera.proxima()), QStringLiteral("A-1"));
+        for (int i = 0; i < reads.size(); ++i) {
+            m_source->rows = reads[i];
+            QElapsedTimer clock;
+            clock.start();
+            espera.espera(waits[i]);
+            QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(i)));
+            if (!shown[i].isEmpty()) {
+                QVERIFY(espera.temProxima());
+                QCOMPARE(chave(espera.proxima()), shown[i]);
+            }
+            QVERIFY(!espera.temProxima());
         }
     }
 

@@ -36,6 +36,7 @@ void devolveMemoriaPeriodicamente()
 void prepareLinuxPlatform()
 {
     limitHeapArenas();
+    keepLargeBlocksMapped();
     if (qEnvironmentVariableIsEmpty("QT_IM_MODULE"))
         qputenv("QT_IM_MODULE", "none");
     // Qt's own event loop instead of GLib's: fewer system calls at every
