@@ -2,7 +2,7 @@
 
 #include "data/ConnectionDefinition.h"
 #include "data/FbClient.h"
-#include "support/Errors.h"
+#include "base/Errors.h"
 
 #include <QDate>
 #include <QDir>
