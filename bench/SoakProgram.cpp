@@ -1,8 +1,8 @@
 #include "SoakProgram.h"
 
+#include "base/Errors.h"
 #include "data/ConnectionDefinition.h"
 #include "data/FbClient.h"
-#include "base/Errors.h"
 
 #include <QDate>
 #include <QDir>
@@ -140,8 +140,9 @@ public:
                      {QStringLiteral("TERM"), m_desks[m_next++ % m_desks.size()]}});
         for (;;) {
             FbQuery called(m_conn);
-            called.open(QStringLiteral("SELECT COUNT(*) AS N FROM ATEND_SENHA WHERE DATA_SENHA = :DATA AND STATUS = 'A'"),
-                        {{QStringLiteral("DATA"), today}});
+            called.open(
+                QStringLiteral("SELECT COUNT(*) AS N FROM ATEND_SENHA WHERE DATA_SENHA = :DATA AND STATUS = 'A'"),
+                {{QStringLiteral("DATA"), today}});
             if (called.fieldByName(QStringLiteral("N")).asInteger() <= m_kept)
                 break;
             m_conn.exec(QStringLiteral("UPDATE ATEND_SENHA SET STATUS = 'F' WHERE CODATEND_SENHA ="
@@ -272,8 +273,7 @@ int runSoakProgram(const SoakProgramOptions& o)
     for (;;) {
         const qint64 now = clock.elapsed();
         if (program.state() != QProcess::Running || kill(pid_t(pid), 0) != 0) {
-            std::fprintf(stderr, "soak: the program ended after %d calls; see %s\n", calls,
-                         o.log.toUtf8().constData());
+            std::fprintf(stderr, "soak: the program ended after %d calls; see %s\n", calls, o.log.toUtf8().constData());
             failed = true;
             break;
         }

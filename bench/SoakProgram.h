@@ -13,14 +13,14 @@
 
 struct SoakProgramOptions {
     QString database;
-    QString program;       // the executable, its settings in its folder
-    QStringList wrapper;   // e.g. heaptrack -o <file>; the program is then killed at the end
-    QString log;           // its standard output and error
-    QString data;          // every sample, tab-separated (none when empty)
+    QString program; // the executable, its settings in its folder
+    QStringList wrapper; // e.g. heaptrack -o <file>; the program is then killed at the end
+    QString log; // its standard output and error
+    QString data; // every sample, tab-separated (none when empty)
     int calls = 2000;
-    double interval = 1;   // seconds between calls
-    int warmup = 100;      // calls
-    int quietMinutes = 0;  // passes without calls after the last call
+    double interval = 1; // seconds between calls
+    int warmup = 100; // calls
+    int quietMinutes = 0; // passes without calls after the last call
     int sampleSeconds = 30;
 };
 

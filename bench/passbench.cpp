@@ -38,7 +38,7 @@ namespace {
 struct Options {
     QString database;
     QString rotulo;
-    QString dados;  // file the figures are appended to, tab-separated
+    QString dados; // file the figures are appended to, tab-separated
     long serverPid = 0;
     int passes = 300;
     double seconds = 8;
@@ -46,7 +46,7 @@ struct Options {
 
 struct Figure {
     double medianMs = 0;
-    double serverMs = -1;  // server CPU a pass
+    double serverMs = -1; // server CPU a pass
     int passes = 0;
     int rows = 0;
 };
@@ -60,7 +60,7 @@ std::vector<Figure> measure(const Options& o, const std::vector<std::function<in
     std::vector<double> server(n, 0);
     std::vector<int> rows(n, 0);
     for (const auto& pass : kinds)
-        pass();  // warm-up: caches, first preparation
+        pass(); // warm-up: caches, first preparation
     QElapsedTimer total;
     total.start();
     while (int(times[0].size()) < o.passes && (times[0].size() < 5 || total.elapsed() < o.seconds * 1000 * n)) {
@@ -92,11 +92,14 @@ void print(const Options& o, const char* what, const Figure& f)
     if (!o.dados.isEmpty()) {
         QFile file(o.dados);
         if (file.open(QIODevice::Append))
-            file.write(QStringLiteral("%1\t%2\t%3\t%4\n").arg(o.rotulo, QLatin1String(what))
-                           .arg(f.medianMs, 0, 'f', 4).arg(f.serverMs, 0, 'f', 4).toUtf8());
+            file.write(QStringLiteral("%1\t%2\t%3\t%4\n")
+                           .arg(o.rotulo, QLatin1String(what))
+                           .arg(f.medianMs, 0, 'f', 4)
+                           .arg(f.serverMs, 0, 'f', 4)
+                           .toUtf8());
     }
-    std::printf("%-14s %-26s %9.3f ms  servidor %8.3f ms  (%d linhas, %d passagens)\n",
-                o.rotulo.toUtf8().constData(), what, f.medianMs, f.serverMs, f.rows, f.passes);
+    std::printf("%-14s %-26s %9.3f ms  servidor %8.3f ms  (%d linhas, %d passagens)\n", o.rotulo.toUtf8().constData(),
+                what, f.medianMs, f.serverMs, f.rows, f.passes);
     std::fflush(stdout);
 }
 
@@ -145,8 +148,8 @@ public:
     int pass(bool prepare, const QDate& day)
     {
         isc_tr_handle tr = 0;
-        static const char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                                   isc_tpb_rec_version, isc_tpb_wait};
+        static const char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
+                                   isc_tpb_wait};
         isc_start_transaction(m_status, &tr, 1, &m_db, short(sizeof tpb), tpb);
         check(m_status, "start");
         if (prepare && m_stmt)
@@ -241,7 +244,7 @@ Figure wholePass(const Options& o, const std::shared_ptr<FbTicketSource>& source
     double server0 = -1;
     int callsBefore = 0, rows = 0;
     view.onPass = [&](int n) {
-        if (n == 2) {  // the first pass warms up
+        if (n == 2) { // the first pass warms up
             total.start();
             server0 = cpuMs(o.serverPid);
         } else if (n > 2) {
@@ -272,7 +275,7 @@ Figure wholePass(const Options& o, const std::shared_ptr<FbTicketSource>& source
     return f;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -281,8 +284,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Options o;
     if (!parse(app.arguments(), o)) {
-        std::fprintf(stderr, "uso: passbench --database <texto> [--server-pid N] [--passes 300] [--seconds 8]"
-                             " [--rotulo texto] [--dados arquivo]\n");
+        std::fprintf(stderr,
+                     "uso: passbench --database <texto> [--server-pid N] [--passes 300] [--seconds 8]"
+                     " [--rotulo texto] [--dados arquivo]\n");
         return 2;
     }
     QuietServices quiet;
@@ -295,9 +299,10 @@ int main(int argc, char** argv)
         auto connection = std::make_shared<FbConnection>(params);
         connection->open();
         auto source = std::make_shared<FbTicketSource>(connection);
-        const std::vector<Figure> db = measure(o, {[&] { return bare.pass(false, today); },
-                                                   [&] { return bareEvery.pass(true, today); },
-                                                   [&] { return int(source->open(today).size()); }});
+        const std::vector<Figure> db =
+            measure(o,
+                    {[&] { return bare.pass(false, today); }, [&] { return bareEvery.pass(true, today); },
+                     [&] { return int(source->open(today).size()); }});
         print(o, "bare, preparada 1 vez", db[0]);
         print(o, "bare, preparada a cada vez", db[1]);
         print(o, "FbTicketSource (banco)", db[2]);

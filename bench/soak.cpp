@@ -126,8 +126,8 @@ bool parseProgram(const QStringList& args, SoakProgramOptions& o)
     }
     if (o.log.isEmpty())
         o.log = QStringLiteral("/dev/null");
-    return args.size() % 2 == 1 && !o.program.isEmpty() && !o.database.isEmpty() && o.calls > 0
-        && o.interval > 0 && o.warmup >= 0 && o.warmup < o.calls && o.quietMinutes >= 0 && o.sampleSeconds > 0;
+    return args.size() % 2 == 1 && !o.program.isEmpty() && !o.database.isEmpty() && o.calls > 0 && o.interval > 0
+        && o.warmup >= 0 && o.warmup < o.calls && o.quietMinutes >= 0 && o.sampleSeconds > 0;
 }
 
 } // namespace
@@ -141,9 +141,10 @@ int main(int argc, char** argv)
         QCoreApplication core(argc, argv);
         SoakProgramOptions o;
         if (!parseProgram(args, o)) {
-            std::fprintf(stderr, "uso: soak --programa <MonitorSenha> --database <texto> [--chamadas 2000]"
-                                 " [--intervalo 1] [--warmup 100] [--sem-chamadas <min>] [--amostra 30]"
-                                 " [--log <file>] [--dados <file>] [--heaptrack <file>]\n");
+            std::fprintf(stderr,
+                         "uso: soak --programa <MonitorSenha> --database <texto> [--chamadas 2000]"
+                         " [--intervalo 1] [--warmup 100] [--sem-chamadas <min>] [--amostra 30]"
+                         " [--log <file>] [--dados <file>] [--heaptrack <file>]\n");
             return 2;
         }
         return runSoakProgram(o);
@@ -153,7 +154,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Options o;
     if (!parse(app.arguments(), o)) {
-        std::fprintf(stderr, "uso: soak --database <texto> [--passes 10000] [--warmup 500] [--pausa 1] [--tipos F,P]\n");
+        std::fprintf(stderr,
+                     "uso: soak --database <texto> [--passes 10000] [--warmup 500] [--pausa 1] [--tipos F,P]\n");
         return 2;
     }
 
@@ -173,7 +175,8 @@ int main(int argc, char** argv)
     }
 
     std::printf("soak: %d passes, TEMPOSENHA 0, pause between passes %d ms (the program waits 1000 ms;"
-                " shortened here to reach the count quickly)\n", o.passes, o.pausa);
+                " shortened here to reach the count quickly)\n",
+                o.passes, o.pausa);
 
     CountingView view;
     DisplayGate gate(view);
@@ -220,9 +223,8 @@ int main(int argc, char** argv)
     const Usage after = readUsage();
     std::printf("after the walker ended: RssAnon %lld kB, VmRSS %lld kB, threads %d\n", after.anonKb, after.rssKb,
                 after.threads);
-    std::printf("passes %d, calls shown %d, sounds %d, pointer moves %d, %.1f s (%.2f ms a pass)\n",
-                view.passes, view.calls, sound.played, cursor.moves, seconds,
-                view.passes ? seconds * 1000.0 / view.passes : 0.0);
+    std::printf("passes %d, calls shown %d, sounds %d, pointer moves %d, %.1f s (%.2f ms a pass)\n", view.passes,
+                view.calls, sound.played, cursor.moves, seconds, view.passes ? seconds * 1000.0 / view.passes : 0.0);
     if (!stopped || boxes.failed || view.passes < o.passes) {
         std::fprintf(stderr, "soak: the walker did not finish its passes\n");
         return 1;

@@ -6,4 +6,4 @@ namespace varlo {
 // this machine's byte order). False when the file cannot be read, is not such
 // an ELF file, or has no section of that name.
 bool readElfSection(const std::string& path, const std::string& sectionName, std::string& contents);
-}
+} // namespace varlo

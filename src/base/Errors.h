@@ -21,8 +21,8 @@ private:
 // A failure reported by the database client, with its message and error codes.
 class EDatabaseError : public Exception {
 public:
-    EDatabaseError(QString message, QList<long> codes = {})
-        : Exception(std::move(message)), m_codes(std::move(codes)) {}
+    EDatabaseError(QString message, QList<long> codes = {}) : Exception(std::move(message)), m_codes(std::move(codes))
+    {}
     QString className() const override { return QStringLiteral("EDatabaseError"); }
     const QList<long>& codes() const { return m_codes; }
 

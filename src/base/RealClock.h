@@ -18,7 +18,7 @@ public:
 
 private:
     mutable std::mutex m_coarseMutex;
-    mutable QDateTime m_coarse;       // now() as last read
-    mutable qint64 m_coarseAt = 0;    // monotonic ms of that read
+    mutable QDateTime m_coarse; // now() as last read
+    mutable qint64 m_coarseAt = 0; // monotonic ms of that read
     mutable qint64 m_coarseOffset = 0; // the server difference it holds
 };

@@ -11,7 +11,7 @@ const QString kVoz = QStringLiteral("VOZ");
 const QString kChamadaImediata = QStringLiteral("CHAMADA_IMEDIATA");
 const QString kVozVelocidade = QStringLiteral("VOZ_VELOCIDADE");
 const QString kVozVolume = QStringLiteral("VOZ_VOLUME");
-}
+} // namespace
 
 QString MonitorSettings::filePath()
 {

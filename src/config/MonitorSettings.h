@@ -5,11 +5,11 @@
 #include <QString>
 
 struct TConfigMonitor {
-    QString TiposSenha;      // TIPO_SENHA exactly as stored; empty: every ticket type
+    QString TiposSenha; // TIPO_SENHA exactly as stored; empty: every ticket type
     bool RepetirSom = false; // REPETIR_SOM is exactly "S"
-    bool Voz = false;        // VOZ is exactly "S": calls are also spoken
+    bool Voz = false; // VOZ is exactly "S": calls are also spoken
     int VozVelocidade = 150; // VOZ_VELOCIDADE, words per minute (80 to 450)
-    int VozVolume = 100;     // VOZ_VOLUME, percent (0 to 100)
+    int VozVolume = 100; // VOZ_VOLUME, percent (0 to 100)
     bool ChamadaImediata = false; // CHAMADA_IMEDIATA is exactly "S"
 };
 
@@ -19,7 +19,7 @@ public:
 
     static QString RetornaTiposSenha(); // "" when absent
     static QString RetornaRepetirSom(); // "N" when absent
-    static QString RetornaVoz();        // "N" when absent
+    static QString RetornaVoz(); // "N" when absent
     static QString RetornaChamadaImediata(); // "N" when absent
     // The stored number, kept within [minimo, maximo]; the default when the
     // key is absent or not a whole number.

@@ -1,14 +1,17 @@
 #include "config/ProfileFile.h"
 
-#include "platform/Platform.h"
 #include "base/Errors.h"
 #include "base/Windows1252.h"
+#include "platform/Platform.h"
 
 #include <QFileInfo>
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 QByteArray trimBlanks(const QByteArray& text)
 {
@@ -91,7 +94,8 @@ bool sameName(const QString& a, const QString& b)
 
 } // namespace
 
-ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
+{}
 
 QString ProfileFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
@@ -138,8 +142,8 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
     }
 
     QList<Line> lines = splitLines(original);
-    const QByteArray lineEnd = original.contains('\n') && !original.contains("\r\n")
-        ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
+    const QByteArray lineEnd =
+        original.contains('\n') && !original.contains("\r\n") ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
     const QByteArray newLine = encodeWindows1252(key) + '=' + encodeWindows1252(value);
 
     // Locate the first section of that name and, in it, the first line of the

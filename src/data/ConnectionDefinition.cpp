@@ -1,7 +1,7 @@
 #include "data/ConnectionDefinition.h"
 
-#include "data/FbClient.h"
 #include "base/Errors.h"
+#include "data/FbClient.h"
 #include "platform/Platform.h"
 #include "support/ProgramPaths.h"
 
@@ -113,8 +113,8 @@ ConnectionParams parametrosConexao(const QString& path)
     bool hasDatabase = false;
     const QString database = paramValue(params, QStringLiteral("Database"), &hasDatabase);
     if (!hasDatabase)
-        throw EDatabaseError(QStringLiteral("A entrada Database da seção [%1] não foi encontrada no arquivo %2.")
-                                 .arg(secao(), path));
+        throw EDatabaseError(
+            QStringLiteral("A entrada Database da seção [%1] não foi encontrada no arquivo %2.").arg(secao(), path));
     if (database.isEmpty())
         throw EDatabaseError(
             QStringLiteral("A entrada Database da seção [%1] do arquivo %2 está vazia.").arg(secao(), path));

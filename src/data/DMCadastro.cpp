@@ -1,5 +1,6 @@
 #include "data/DMCadastro.h"
 
+#include "base/Clock.h"
 #include "data/ConnectionDefinition.h"
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
@@ -8,7 +9,6 @@
 #include "support/FinalizaProcesso.h"
 #include "support/Kiosk.h"
 #include "support/LimiteInatividade.h"
-#include "base/Clock.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/ProgramPaths.h"
 #include "support/SplashStatus.h"
@@ -51,8 +51,10 @@ bool formatoDataValido(const Clock& clock)
 } // namespace
 
 TFDMCadastro::TFDMCadastro(QObject* owner, Clock& clock)
-    : QObject(owner), SQLConnectionVARLO(std::make_shared<FbConnection>(ConnectionParams(), clock)), TmrVarlo(clock),
-      m_clock(clock)
+    : QObject(owner)
+    , SQLConnectionVARLO(std::make_shared<FbConnection>(ConnectionParams(), clock))
+    , TmrVarlo(clock)
+    , m_clock(clock)
 {
     TmrVarlo.setInterval(5000);
     connect(&TmrVarlo, &ClockTimer::timeout, this, &TFDMCadastro::aoDispararTmrVarlo);
@@ -98,8 +100,8 @@ void TFDMCadastro::DataModuleCreate()
         const QString message = ours ? ours->message() : QString::fromLocal8Bit(e.what());
         const QString className = ours ? ours->className() : QStringLiteral("Exception");
         platform::services().boxes->show(
-            QStringLiteral("Não foi possível estabelecer conexão com o Servidor de Banco de Dados.\rErro: ")
-                + message + QStringLiteral("\r") + QStringLiteral("Classe: ") + className,
+            QStringLiteral("Não foi possível estabelecer conexão com o Servidor de Banco de Dados.\rErro: ") + message
+                + QStringLiteral("\r") + QStringLiteral("Classe: ") + className,
             QStringLiteral("VARLO"), platform::BoxWarning);
         requestTermination();
     }
@@ -128,8 +130,7 @@ void TFDMCadastro::SQLConnectionVARLOBeforeConnect()
     splashExecutando(QStringLiteral("Carregando configurações Banco de Dados..."));
     SQLConnectionVARLO->close();
     SQLConnectionVARLO->setParams({});
-    const ConnectionParams params =
-        ConnectionDefinition::parametrosConexao(ConnectionDefinition::caminhoPadrao());
+    const ConnectionParams params = ConnectionDefinition::parametrosConexao(ConnectionDefinition::caminhoPadrao());
     SQLConnectionVARLO->setParams(params);
     splashExecutando(QStringLiteral("Carregando informações da conexão..."));
     m_infoConexao = std::make_unique<TInfoConexao>();
@@ -197,14 +198,17 @@ void TFDMCadastro::mostraFalhaDoTimer(const std::exception& e)
         return;
     m_falhasAbertas.insert(texto);
     const std::exception_ptr falha = std::current_exception();
-    QMetaObject::invokeMethod(this, [this, falha, texto] {
-        try {
-            std::rethrow_exception(falha);
-        } catch (const std::exception& again) {
-            ManipulaExcecoes(again);
-        }
-        m_falhasAbertas.remove(texto);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, falha, texto] {
+            try {
+                std::rethrow_exception(falha);
+            } catch (const std::exception& again) {
+                ManipulaExcecoes(again);
+            }
+            m_falhasAbertas.remove(texto);
+        },
+        Qt::QueuedConnection);
 }
 
 void TFDMCadastro::TmrVarloTimer()
@@ -224,8 +228,7 @@ void TFDMCadastro::TmrVarloTimer()
             falha = std::current_exception();
         }
     } else if (conectado && !m_relogioMedido
-               && (!m_relogioTentado.isValid()
-                   || qAbs(m_relogioTentado.secsTo(m_clock.pcNow())) >= kClockRetrySecs)) {
+               && (!m_relogioTentado.isValid() || qAbs(m_relogioTentado.secsTo(m_clock.pcNow())) >= kClockRetrySecs)) {
         // The start gave the clock query up: the server's date is still
         // unknown. Asked again quietly until it answers, but seldom, as each
         // try may hold the window for seconds.

@@ -4,11 +4,11 @@
 // information, connect with progress on the splash, clock from the server) and
 // the housekeeping timer.
 
+#include "base/Clock.h"
+#include "base/ClockTimer.h"
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
 #include "data/InfoConexao.h"
-#include "base/Clock.h"
-#include "base/ClockTimer.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -18,7 +18,6 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-
 
 // The date of the tickets shown; read by the call walker without a lock.
 class ReferenceDate {
@@ -93,6 +92,6 @@ private:
     std::unique_ptr<TInfoConexao> m_infoConexao;
     QSet<QString> m_falhasAbertas; // texts of the timer's failure boxes still open
     bool m_relogioMedido = false; // a clock synchronisation has succeeded
-    QDateTime m_relogioTentado;   // the PC's time of the last failed one, while none has succeeded
+    QDateTime m_relogioTentado; // the PC's time of the last failed one, while none has succeeded
     std::optional<qint64> m_diferencaInformada; // the difference to the server last written to the journal, s
 };

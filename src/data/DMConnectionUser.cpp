@@ -37,10 +37,10 @@ void naTransacaoGlobal(FbConnection& conexao, Work work)
 } // namespace
 
 TFDMConnectionUser::TFDMConnectionUser(TFDMCadastro& cadastro, QObject* owner)
-    : QObject(owner), SQLConnectionUser(std::make_unique<FbConnection>(ConnectionParams(), cadastro.clock())),
-      m_cadastro(cadastro)
-{
-}
+    : QObject(owner)
+    , SQLConnectionUser(std::make_unique<FbConnection>(ConnectionParams(), cadastro.clock()))
+    , m_cadastro(cadastro)
+{}
 
 TFDMConnectionUser::~TFDMConnectionUser()
 {
@@ -78,8 +78,7 @@ void TFDMConnectionUser::SQLConnectionUserBeforeConnect()
     SQLConnectionUser->close();
     SQLConnectionUser->setParams({});
     const QString pasta = InfoConexaoAtual ? InfoConexaoAtual->PastaSistema : QString();
-    ConnectionParams params =
-        ConnectionDefinition::parametrosConexao(pasta + QStringLiteral("dbxconnections.ini"));
+    ConnectionParams params = ConnectionDefinition::parametrosConexao(pasta + QStringLiteral("dbxconnections.ini"));
 
     const QString escritorio = paramValue(params, QStringLiteral("Database"));
     params.erase(std::remove_if(params.begin(), params.end(),
@@ -97,8 +96,8 @@ int TFDMConnectionUser::ContaConexoesBanco()
 {
     const QString escritorio = m_cadastro.SQLConnectionVARLO->param(QStringLiteral("Database"));
     try {
-        const int conexoes = countAttachments(escritorio, ConnectionDefinition::usuarioBanco(),
-                                             ConnectionDefinition::senhaBanco());
+        const int conexoes =
+            countAttachments(escritorio, ConnectionDefinition::usuarioBanco(), ConnectionDefinition::senhaBanco());
         setProcessExitCode(conexoes > 1 ? 1 : 0);
         return conexoes - 2;
     } catch (const Exception& e) {

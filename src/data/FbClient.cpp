@@ -86,8 +86,17 @@ int charSetId(const QString& name)
 // a record another transaction changed and has not committed yet fails the
 // statement after LockTimeoutSeconds instead of holding it until that
 // transaction ends.
-const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait,
-                     isc_tpb_lock_timeout, 4, char(FbConnection::LockTimeoutSeconds), 0, 0, 0};
+const char kTpb[] = {isc_tpb_version3,
+                     isc_tpb_write,
+                     isc_tpb_read_committed,
+                     isc_tpb_rec_version,
+                     isc_tpb_wait,
+                     isc_tpb_lock_timeout,
+                     4,
+                     char(FbConnection::LockTimeoutSeconds),
+                     0,
+                     0,
+                     0};
 static_assert(FbConnection::LockTimeoutSeconds > 0 && FbConnection::LockTimeoutSeconds < 128,
               "the lock timeout is written as one byte");
 
@@ -98,8 +107,7 @@ class AnswerWatch {
 public:
     AnswerWatch(FbConnection& connection, FbConnection::Milliseconds limit, FbConnection::Milliseconds grace)
         : m_thread([this, &connection, limit, grace] { watch(connection, limit, grace); })
-    {
-    }
+    {}
     ~AnswerWatch()
     {
         {
@@ -138,14 +146,12 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace
-
+} // namespace
 
 EServerNotAnswering::EServerNotAnswering()
     : EDatabaseError(QStringLiteral("O Servidor de Banco de Dados não está respondendo.\r"
                                     "Tente novamente em alguns instantes."))
-{
-}
+{}
 
 bool isLockConflict(const EDatabaseError& error)
 {
@@ -215,7 +221,8 @@ FbConnection::Guard::~Guard()
     m_conn.m_mutex.unlock();
 }
 
-FbConnection::FbConnection(ConnectionParams params, Clock& clock) : m_clock(clock), m_params(std::move(params)) {}
+FbConnection::FbConnection(ConnectionParams params, Clock& clock) : m_clock(clock), m_params(std::move(params))
+{}
 
 FbConnection::~FbConnection()
 {

@@ -4,10 +4,10 @@
 // dataset that fetches a whole result into memory so that its rows can be
 // walked without touching the database.
 
-#include "data/ConnectionParams.h"
 #include "base/Clock.h"
 #include "base/Errors.h"
 #include "base/Windows1252.h"
+#include "data/ConnectionParams.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -136,15 +136,15 @@ private:
     void closeLocked();
 
     mutable std::recursive_timed_mutex m_mutex;
-    mutable int m_depth = 0;                      // under m_mutex
+    mutable int m_depth = 0; // under m_mutex
     Clock& m_clock;
-    mutable std::atomic<qint64> m_heldSince{0};   // monotonic ms of m_clock; 0 when free
-    std::atomic<unsigned int> m_attachment{0};    // m_db, for cancel() off the lock
+    mutable std::atomic<qint64> m_heldSince{0}; // monotonic ms of m_clock; 0 when free
+    std::atomic<unsigned int> m_attachment{0}; // m_db, for cancel() off the lock
     ConnectionParams m_params;
     unsigned int m_db = 0;
     unsigned int m_tr = 0;
     int m_charSetId = 0;
-    quint64 m_attachCount = 0;                    // attachments made so far
+    quint64 m_attachCount = 0; // attachments made so far
 };
 
 // One column value of a fetched row.
@@ -224,4 +224,3 @@ bool isLockConflict(const EDatabaseError& error);
 
 // Builds the error for a failed client call from its status vector.
 EDatabaseError fbError(const intptr_t* status);
-

@@ -20,7 +20,7 @@ struct StatementHandle {
     }
 };
 
-}  // namespace
+} // namespace
 
 QString fbStatementPlan(FbConnection& connection, const QString& sql)
 {
@@ -42,8 +42,7 @@ QString fbStatementPlan(FbConnection& connection, const QString& sql)
             throw fbError(status);
         const char items[] = {isc_info_sql_get_plan};
         std::vector<char> buffer(32767, 0);
-        if (isc_dsql_sql_info(status, &statement.handle, sizeof items, items, short(buffer.size()),
-                              buffer.data()))
+        if (isc_dsql_sql_info(status, &statement.handle, sizeof items, items, short(buffer.size()), buffer.data()))
             throw fbError(status);
         if (buffer[0] != isc_info_sql_get_plan)
             throw EDatabaseError(QStringLiteral("O servidor não informou o plano da consulta."));

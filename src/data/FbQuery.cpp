@@ -1,10 +1,10 @@
 // Statement execution for FbQuery over the client's DSQL calls: prepare,
 // bind the positional parameters, execute, fetch every row, free.
 
+#include "base/Clock.h"
 #include "data/FbClient.h"
 #include "data/FbPreparedQuery.h"
 #include "data/FbQueryIo.h"
-#include "base/Clock.h"
 
 #include <ibase.h>
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kFbDayOffset = 2400001;  // Julian day of 17 Nov 1858, day 0 of the client's dates
+constexpr int kFbDayOffset = 2400001; // Julian day of 17 Nov 1858, day 0 of the client's dates
 
 QDate fromIscDate(ISC_DATE d)
 {
@@ -147,15 +147,38 @@ int declet(unsigned bits)
     int d2 = int(bits >> 7) & 7, d1 = int(bits >> 4) & 7, d0 = int(bits) & 7;
     if (bit(3)) {
         switch ((bits >> 1) & 3) {
-        case 0: d0 = 8 + y; break;
-        case 1: d1 = 8 + u; d0 = s * 4 + t * 2 + y; break;
-        case 2: d2 = 8 + r; d0 = p * 4 + q * 2 + y; break;
+        case 0:
+            d0 = 8 + y;
+            break;
+        case 1:
+            d1 = 8 + u;
+            d0 = s * 4 + t * 2 + y;
+            break;
+        case 2:
+            d2 = 8 + r;
+            d0 = p * 4 + q * 2 + y;
+            break;
         default:
             switch ((bits >> 5) & 3) {
-            case 0: d2 = 8 + r; d1 = 8 + u; d0 = p * 4 + q * 2 + y; break;
-            case 1: d2 = 8 + r; d1 = p * 4 + q * 2 + u; d0 = 8 + y; break;
-            case 2: d1 = 8 + u; d0 = 8 + y; break;
-            default: d2 = 8 + r; d1 = 8 + u; d0 = 8 + y; break;
+            case 0:
+                d2 = 8 + r;
+                d1 = 8 + u;
+                d0 = p * 4 + q * 2 + y;
+                break;
+            case 1:
+                d2 = 8 + r;
+                d1 = p * 4 + q * 2 + u;
+                d0 = 8 + y;
+                break;
+            case 2:
+                d1 = 8 + u;
+                d0 = 8 + y;
+                break;
+            default:
+                d2 = 8 + r;
+                d1 = 8 + u;
+                d0 = 8 + y;
+                break;
             }
         }
     }
@@ -167,9 +190,8 @@ int declet(unsigned bits)
 // continuation bits, then groups of three digits.
 double fromDecFloat(const char* p, bool wide)
 {
-    const unsigned __int128 bits = wide
-        ? (static_cast<unsigned __int128>(readU64(p + 8)) << 64) | readU64(p)
-        : static_cast<unsigned __int128>(readU64(p));
+    const unsigned __int128 bits = wide ? (static_cast<unsigned __int128>(readU64(p + 8)) << 64) | readU64(p)
+                                        : static_cast<unsigned __int128>(readU64(p));
     const int width = wide ? 128 : 64;
     const int expContinuation = wide ? 12 : 8;
     const int groups = wide ? 11 : 5;
@@ -204,7 +226,7 @@ QDateTime fromUtc(const QDate& date, const QTime& time)
     return QDateTime(date, time, Qt::UTC).toLocalTime();
 }
 
-}  // namespace
+} // namespace
 
 QVariant fbDecodeValue(int sqltype, int sqlscale, int sqlsubtype, int sqllen, const char* p)
 {
@@ -391,9 +413,8 @@ public:
     {
         ISC_STATUS_ARRAY status;
         const bool procedureWithOutput = m_type == isc_info_sql_stmt_exec_procedure && hasOutput();
-        const ISC_STATUS rc = procedureWithOutput
-            ? isc_dsql_execute2(status, m_tr, &m_handle, 1, inDa(), m_out.da())
-            : isc_dsql_execute(status, m_tr, &m_handle, 1, inDa());
+        const ISC_STATUS rc = procedureWithOutput ? isc_dsql_execute2(status, m_tr, &m_handle, 1, inDa(), m_out.da())
+                                                  : isc_dsql_execute(status, m_tr, &m_handle, 1, inDa());
         if (rc)
             throw fbError(status);
     }
@@ -592,7 +613,7 @@ private:
     std::vector<short> m_inInd;
 };
 
-}  // namespace
+} // namespace
 
 void FbQuery::open(const QString& sql, const FbValues& values)
 {
@@ -659,7 +680,8 @@ struct FbPreparedQuery::Prepared {
     quint64 attachment = 0;
 };
 
-FbPreparedQuery::FbPreparedQuery(FbConnection& connection) : m_conn(connection), m_result(connection) {}
+FbPreparedQuery::FbPreparedQuery(FbConnection& connection) : m_conn(connection), m_result(connection)
+{}
 
 FbPreparedQuery::~FbPreparedQuery()
 {

@@ -5,7 +5,7 @@ QString formatAddress(const QByteArray& address)
 {
     return QString::fromLatin1(address.toHex('-').toUpper());
 }
-}
+} // namespace
 
 QString RetornaNomeComputador(platform::MachineInfo& machine)
 {
@@ -31,7 +31,6 @@ QString RetornaEnderecoMAC(platform::MachineInfo& machine)
                 return formatAddress(adapter.hardwareAddress);
             result = formatAddress(adapter.hardwareAddress);
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     return result;
 }

@@ -1,8 +1,8 @@
 #include "display/ChamaSenha.h"
 
+#include "base/Errors.h"
 #include "display/EsperaChamada.h"
 #include "platform/Platform.h"
-#include "base/Errors.h"
 #include "support/ManipulaExcecoes.h"
 
 namespace {
@@ -40,10 +40,8 @@ bool lostConnection(std::exception_ptr failure)
 
 } // namespace
 
-ThChamaSenha::ThChamaSenha(WalkerSetup setup, QObject* parent)
-    : QThread(parent), m_setup(std::move(setup))
-{
-}
+ThChamaSenha::ThChamaSenha(WalkerSetup setup, QObject* parent) : QThread(parent), m_setup(std::move(setup))
+{}
 
 void ThChamaSenha::run()
 {

@@ -4,11 +4,11 @@
 // per-call time, keeping a four-slot history. Every display change runs on
 // the window thread through the DisplayGate, and the walker waits for it.
 
+#include "base/Clock.h"
 #include "display/DisplayGate.h"
 #include "display/DisplayView.h"
 #include "display/QuadroChamadas.h"
 #include "display/TicketQuery.h"
-#include "base/Clock.h"
 
 #include <QDate>
 #include <QThread>

@@ -19,18 +19,21 @@ void DisplayLink::call(const std::function<void(DisplayView&)>& change)
             // with it the last reference to the promise, which releases the
             // wait below.
             DisplayLink* self = this;
-            QMetaObject::invokeMethod(m_gate, [self, done, change]() {
-                if (self->isClosed()) {
-                    done->set_exception(std::make_exception_ptr(DisplayClosed()));
-                    return;
-                }
-                try {
-                    change(*self->m_view);
-                    done->set_value();
-                } catch (...) {
-                    done->set_exception(std::current_exception());
-                }
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                m_gate,
+                [self, done, change]() {
+                    if (self->isClosed()) {
+                        done->set_exception(std::make_exception_ptr(DisplayClosed()));
+                        return;
+                    }
+                    try {
+                        change(*self->m_view);
+                        done->set_value();
+                    } catch (...) {
+                        done->set_exception(std::current_exception());
+                    }
+                },
+                Qt::QueuedConnection);
             done.reset();
         }
     }

@@ -8,8 +8,8 @@
 // with DisplayClosed, and a sleeping walker wakes up. So a walker that outlives
 // the window never touches it.
 
-#include "display/DisplayView.h"
 #include "base/Clock.h"
+#include "display/DisplayView.h"
 
 #include <QObject>
 #include <condition_variable>

@@ -1,5 +1,7 @@
 #include "display/DisplaySession.h"
 
+#include "base/Clock.h"
+#include "base/Errors.h"
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
 #include "data/FbClient.h"
@@ -10,8 +12,6 @@
 #include "display/WalkerControl.h"
 #include "platform/Platform.h"
 #include "support/ApplicationEvents.h"
-#include "base/Errors.h"
-#include "base/Clock.h"
 #include "support/ManipulaExcecoes.h"
 #include "support/QueryWatch.h"
 #include "support/Termination.h"
@@ -43,8 +43,7 @@ constexpr int DialogRejected = 0;
 
 DisplaySession::DisplaySession(DisplayView& view, Databases databases, QObject* parent)
     : QObject(parent), m_view(view), m_databases(databases)
-{
-}
+{}
 
 DisplaySession::~DisplaySession()
 {
@@ -61,12 +60,11 @@ bool DisplaySession::connected() const
 void DisplaySession::showConnectionFailure(const Exception& failure) const
 {
     const QString banco = InfoConexaoAtual ? InfoConexaoAtual->BancoDados : QString();
-    platform::services().boxes->show(
-        QStringLiteral("Erro ao se conectar em:\r") + banco + QStringLiteral("\r")
-            + QStringLiteral("Verifique se o caminho é válido e o Servidor está ativo.") + QStringLiteral("\r\r")
-            + QStringLiteral("Erro: ") + failure.message() + QStringLiteral("\r") + QStringLiteral("Classe: ")
-            + failure.className(),
-        QStringLiteral("VARLO"), platform::BoxError);
+    platform::services().boxes->show(QStringLiteral("Erro ao se conectar em:\r") + banco + QStringLiteral("\r")
+                                         + QStringLiteral("Verifique se o caminho é válido e o Servidor está ativo.")
+                                         + QStringLiteral("\r\r") + QStringLiteral("Erro: ") + failure.message()
+                                         + QStringLiteral("\r") + QStringLiteral("Classe: ") + failure.className(),
+                                     QStringLiteral("VARLO"), platform::BoxError);
 }
 
 void DisplaySession::create()
@@ -244,8 +242,7 @@ void DisplaySession::prepareKiosk(WalkerSetup& setup)
     if (!m_kiosk.enabled || !m_tickets)
         return;
     setup.onLostConnection = [](const QString& message) { kiosk::endForLostConnection(message); };
-    new FrozenQueryWatch([tickets = m_tickets] { return tickets->queryClock().runningForMs(); },
-                         kiosk::FrozenQueryMs,
+    new FrozenQueryWatch([tickets = m_tickets] { return tickets->queryClock().runningForMs(); }, kiosk::FrozenQueryMs,
                          [] {
                              kiosk::endForLostConnection(QStringLiteral(
                                  "O Servidor de Banco de Dados não respondeu à consulta das senhas em 60 segundos."));

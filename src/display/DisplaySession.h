@@ -42,9 +42,9 @@ public:
     const KioskOptions& kiosk() const { return m_kiosk; }
 
     // The window's events, in the program's order.
-    void create();        // FormCreate: the database start-up
-    void firstShow();     // FormShow
-    void activate();      // FormActivate: the version check once, then a walker
+    void create(); // FormCreate: the database start-up
+    void firstShow(); // FormShow
+    void activate(); // FormActivate: the version check once, then a walker
     void closeQuery(bool& canClose); // FormCloseQuery
     // The configuration item of the pop-up menu: pauses the calls while
     // `showConfiguration` runs (unset: nothing shown, the calls resume) and

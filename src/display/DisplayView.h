@@ -13,14 +13,16 @@ struct TChamadaSenha {
     QString Mesa;
     QString Preferencial;
     bool operator==(const TChamadaSenha& o) const
-    { return Senha == o.Senha && Mesa == o.Mesa && Preferencial == o.Preferencial; }
+    {
+        return Senha == o.Senha && Mesa == o.Mesa && Preferencial == o.Preferencial;
+    }
 };
 
 // The texts of one display update: the two big panels and the three rows of
 // previous calls (row 1 first).
 struct ScreenTexts {
     QString NumeroSenha; // PnlNumeroSenha
-    QString NumeroMesa;  // PnlNumeroMesa
+    QString NumeroMesa; // PnlNumeroMesa
     TChamadaSenha Linhas[3]; // LblUltSenhaN, LblUltMesaN, lblpPreferencialN
 };
 
@@ -37,10 +39,10 @@ public:
 
     // What the walker changes.
     virtual void setPreferencialCaption(const QString& text) = 0; // PnlPreferencial
-    virtual void setLocalCaption(const QString& text) = 0;        // LblLocal
+    virtual void setLocalCaption(const QString& text) = 0; // LblLocal
     virtual void setScreenTexts(const ScreenTexts& texts) = 0;
-    virtual int outerWidth() const = 0;   // the window's outer width in pixels
-    virtual bool repetirSom() const = 0;  // RepetirSom of the window's settings
+    virtual int outerWidth() const = 0; // the window's outer width in pixels
+    virtual bool repetirSom() const = 0; // RepetirSom of the window's settings
     virtual VoiceSettings voice() const { return {}; }
 
     // What the session changes while it starts and ends the program.

@@ -10,9 +10,9 @@
 // one read during a wait, goes ahead of the rest in the query's order and is
 // shown as soon as the announcement before it has ended.
 
+#include "base/Clock.h"
 #include "display/DisplayGate.h"
 #include "display/TicketQuery.h"
-#include "base/Clock.h"
 
 #include <QDate>
 #include <QSet>
@@ -20,9 +20,9 @@
 class EsperaChamada {
 public:
     struct Modo {
-        bool imediata = false;    // new calls at once
-        bool voz = false;         // hold a call until its announcement has ended
-        int intervalo = 1000;     // ms between re-reads while waiting
+        bool imediata = false; // new calls at once
+        bool voz = false; // hold a call until its announcement has ended
+        int intervalo = 1000; // ms between re-reads while waiting
         int anuncioMaximo = 20000; // ms a call waits for its announcement at most
     };
 

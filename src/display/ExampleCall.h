@@ -8,7 +8,7 @@
 namespace platform {
 class Sound;
 class Speech;
-}
+} // namespace platform
 
 // Plays "<sigla>-1" to "MESA 1", spoken when `voice` is set and a speech
 // output exists, otherwise the call sound alone.

@@ -7,13 +7,14 @@ namespace {
 // A statement kept prepared keeps its plan: an index created while the display
 // runs is taken at the next preparation, at most this long after.
 constexpr qint64 kReprepareMs = 60 * 1000;
-}
+} // namespace
 
 FbTicketSource::FbTicketSource(std::shared_ptr<FbConnection> connection)
-    : m_connection(std::move(connection)), m_sql(ticketQuerySql(QString())), m_clock(m_connection->clock()),
-      m_queryClock(m_clock)
-{
-}
+    : m_connection(std::move(connection))
+    , m_sql(ticketQuerySql(QString()))
+    , m_clock(m_connection->clock())
+    , m_queryClock(m_clock)
+{}
 
 FbTicketSource::~FbTicketSource() = default;
 

@@ -3,8 +3,8 @@
 // each open runs the query, kept prepared, under the connection's lock and
 // returns the whole result in memory.
 
-#include "display/TicketQuery.h"
 #include "base/Clock.h"
+#include "display/TicketQuery.h"
 #include "support/QueryWatch.h"
 
 #include <QString>

@@ -122,8 +122,9 @@ QString ssmlDaChamada(const TChamadaSenha& chamada)
     for (const Sentenca& sentenca : frases) {
         QStringList words;
         for (const Palavra& p : sentenca)
-            words.append(p.soletrar ? QStringLiteral("<say-as interpret-as=\"characters\">%1</say-as>").arg(escapa(p.texto))
-                                    : escapa(p.texto));
+            words.append(p.soletrar
+                             ? QStringLiteral("<say-as interpret-as=\"characters\">%1</say-as>").arg(escapa(p.texto))
+                             : escapa(p.texto));
         partes.append(words.join(QLatin1Char(' ')) + QLatin1Char('.'));
     }
     return QStringLiteral("<speak>") + partes.join(QLatin1Char(' ')) + QStringLiteral("</speak>");

@@ -19,8 +19,8 @@ QString ticketTypeList(const QString& tiposSenha)
         if (ch == QLatin1Char(','))
             continue;
         // Quotes are doubled so that no stored text can change the statement.
-        const QString literal = QLatin1Char('\'')
-            + (ch == QLatin1Char('\'') ? QStringLiteral("''") : QString(ch)) + QLatin1Char('\'');
+        const QString literal =
+            QLatin1Char('\'') + (ch == QLatin1Char('\'') ? QStringLiteral("''") : QString(ch)) + QLatin1Char('\'');
         if (!list.isEmpty())
             list += QLatin1Char(',');
         list += literal;

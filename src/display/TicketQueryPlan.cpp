@@ -18,7 +18,7 @@ QStringList planTokens(const QString& plan)
     return tokens;
 }
 
-}  // namespace
+} // namespace
 
 PlanAccess planAccess(const QString& plan, const QString& alias)
 {
@@ -77,12 +77,11 @@ TicketQueryPlan ticketQueryPlan(FbConnection& connection, const QString& tiposSe
     if (result.readsByIndex())
         return result;
     FbQuery inactive(connection);
-    inactive.open(QStringLiteral(
-        "SELECT I.RDB$INDEX_NAME FROM RDB$INDICES I"
-        " JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME"
-        " WHERE I.RDB$RELATION_NAME = 'ATEND_SENHA' AND I.RDB$INDEX_INACTIVE = 1"
-        " AND S.RDB$FIELD_NAME = 'DATA_SENHA' AND S.RDB$FIELD_POSITION = 0"
-        " ORDER BY I.RDB$SEGMENT_COUNT DESC"));
+    inactive.open(QStringLiteral("SELECT I.RDB$INDEX_NAME FROM RDB$INDICES I"
+                                 " JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME"
+                                 " WHERE I.RDB$RELATION_NAME = 'ATEND_SENHA' AND I.RDB$INDEX_INACTIVE = 1"
+                                 " AND S.RDB$FIELD_NAME = 'DATA_SENHA' AND S.RDB$FIELD_POSITION = 0"
+                                 " ORDER BY I.RDB$SEGMENT_COUNT DESC"));
     if (!inactive.isEmpty())
         result.inactiveIndex = inactive.field(0).asString().trimmed();
     return result;

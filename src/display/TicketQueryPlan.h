@@ -9,9 +9,9 @@ class FbConnection;
 
 // How a plan reads one table (named by its alias in the statement).
 struct PlanAccess {
-    bool found = false;       // the alias appears in the plan
-    QStringList indexes;      // indexes it is read through (INDEX (...) and ORDER)
-    bool filtered = false;    // an INDEX (...) list: only the matching rows are read
+    bool found = false; // the alias appears in the plan
+    QStringList indexes; // indexes it is read through (INDEX (...) and ORDER)
+    bool filtered = false; // an INDEX (...) list: only the matching rows are read
 };
 
 // The access of `alias` in a plan text such as
@@ -23,9 +23,9 @@ QString ticketIndexName();
 QString ticketIndexStatement();
 
 struct TicketQueryPlan {
-    QString plan;               // as the server reports it
-    PlanAccess senhas;          // how ATEND_SENHA is read
-    QString inactiveIndex;      // an index on ATEND_SENHA (DATA_SENHA, ...) left inactive
+    QString plan; // as the server reports it
+    PlanAccess senhas; // how ATEND_SENHA is read
+    QString inactiveIndex; // an index on ATEND_SENHA (DATA_SENHA, ...) left inactive
     bool readsByIndex() const { return senhas.filtered; }
 };
 

@@ -27,10 +27,8 @@ bool WalkerControl::waitForAllWalkers(int ms, Clock& clock)
     return clock.waitFor(lock, running.ended, ms, [&running] { return running.count == 0; });
 }
 
-WalkerControl::WalkerControl(WalkerSetup setup, QObject* parent)
-    : QObject(parent), m_setup(std::move(setup))
-{
-}
+WalkerControl::WalkerControl(WalkerSetup setup, QObject* parent) : QObject(parent), m_setup(std::move(setup))
+{}
 
 void WalkerControl::startWalker()
 {
@@ -52,21 +50,25 @@ void WalkerControl::launch()
     // Queued to the window thread, so the next walker starts only after this
     // one's body has returned. The walker frees itself afterwards.
     QPointer<ThChamaSenha> ended(walker);
-    connect(walker, &QThread::finished, this, [this, ended] { walkerEnded(ended); }, Qt::QueuedConnection);
+    connect(
+        walker, &QThread::finished, this, [this, ended] { walkerEnded(ended); }, Qt::QueuedConnection);
     connect(walker, &QThread::finished, walker, &QObject::deleteLater);
     {
         std::lock_guard<std::mutex> lock(runningWalkers().mutex);
         ++runningWalkers().count;
     }
     // Runs on the walker's thread as its last act.
-    connect(walker, &QThread::finished, walker, [] {
-        RunningWalkers& running = runningWalkers();
-        {
-            std::lock_guard<std::mutex> lock(running.mutex);
-            --running.count;
-        }
-        running.ended.notify_all();
-    }, Qt::DirectConnection);
+    connect(
+        walker, &QThread::finished, walker,
+        [] {
+            RunningWalkers& running = runningWalkers();
+            {
+                std::lock_guard<std::mutex> lock(running.mutex);
+                --running.count;
+            }
+            running.ended.notify_all();
+        },
+        Qt::DirectConnection);
     Q_EMIT walkerCreated(walker);
     // Its priority is lowered by the walker itself: Qt's thread priorities
     // change nothing for ordinary threads on Linux.

@@ -1,7 +1,7 @@
 #include "helperlib/GLibDll.h"
 
-#include "platform/Platform.h"
 #include "base/Errors.h"
+#include "platform/Platform.h"
 #include "support/ProgramPaths.h"
 
 #include <QByteArray>
@@ -36,8 +36,7 @@ void* entryPoint(void* handle, const char* name)
 {
     void* entry = platform::services().libraries->symbol(handle, name);
     if (!entry)
-        throw Exception(QStringLiteral("Ponto de Entrada não encontrado na Dll do VARLO - ")
-                        + QLatin1String(name));
+        throw Exception(QStringLiteral("Ponto de Entrada não encontrado na Dll do VARLO - ") + QLatin1String(name));
     return entry;
 }
 
@@ -49,7 +48,10 @@ public:
     LoadedLibrary(const LoadedLibrary&) = delete;
     LoadedLibrary& operator=(const LoadedLibrary&) = delete;
     template <typename Fn>
-    Fn entry(const char* name) { return reinterpret_cast<Fn>(entryPoint(m_handle, name)); }
+    Fn entry(const char* name)
+    {
+        return reinterpret_cast<Fn>(entryPoint(m_handle, name));
+    }
 
 private:
     void* m_handle;
@@ -105,9 +107,8 @@ QString GetBuildInfo(const QString& item, const QString& target)
     auto entry = library.entry<GetBuildInfoFn>("GetBuildInfo");
     const QByteArray itemUtf8 = item.toUtf8();
     const QByteArray fileUtf8 = file.toUtf8();
-    return textResult([&](char* out, int size) {
-        return entry(itemUtf8.constData(), fileUtf8.constData(), out, size);
-    });
+    return textResult(
+        [&](char* out, int size) { return entry(itemUtf8.constData(), fileUtf8.constData(), out, size); });
 }
 
 bool ExisteAtualizacao(const QString& released, const QString& build)

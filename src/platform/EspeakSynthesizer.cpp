@@ -13,8 +13,8 @@ namespace {
 // The library keeps one global state: it is set up once and used by one
 // synthesis at a time.
 std::mutex synthMutex;
-int sampleRate = 0;         // after a successful set-up
-QString initialisedPath;    // the data folder of that set-up
+int sampleRate = 0; // after a successful set-up
+QString initialisedPath; // the data folder of that set-up
 QString currentVoice;
 
 struct Collector {
@@ -55,8 +55,7 @@ void setUp(const QString& dataPath)
 
 EspeakSynthesizer::EspeakSynthesizer(QString voice, QString dataPath)
     : m_voice(std::move(voice)), m_dataPath(std::move(dataPath))
-{
-}
+{}
 
 Pcm EspeakSynthesizer::synthesize(const QString& ssml, int rate, const std::atomic<bool>* cancel)
 {

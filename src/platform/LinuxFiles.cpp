@@ -16,7 +16,7 @@ namespace platform {
 
 namespace {
 
-constexpr int MaxLinks = 40;           // the kernel's own limit on the links of one path
+constexpr int MaxLinks = 40; // the kernel's own limit on the links of one path
 constexpr int TemporaryNameTries = 100; // names taken by someone else are skipped
 
 QByteArray folderOf(const QByteArray& path)
@@ -86,8 +86,7 @@ bool writeWhole(int fd, const QByteArray& bytes)
 bool takeOverAttributes(int fd, const struct stat* old, bool sharedFolder)
 {
     if (old) {
-        const bool groupKept =
-            ::fchown(fd, old->st_uid, old->st_gid) == 0 || ::fchown(fd, uid_t(-1), old->st_gid) == 0;
+        const bool groupKept = ::fchown(fd, old->st_uid, old->st_gid) == 0 || ::fchown(fd, uid_t(-1), old->st_gid) == 0;
         // The old group's write access is never handed to another group.
         return ::fchmod(fd, old->st_mode & (groupKept ? 0777 : 0755)) == 0;
     }
@@ -229,8 +228,8 @@ QString openRuntimeFolder()
     else if ((st.st_mode & 07777) != 0700)
         refusal = "mode is not 0700";
     if (refusal) {
-        std::fprintf(stderr, "XDG_RUNTIME_DIR=%s not used (%s); going on without a runtime folder\n",
-                     path.constData(), refusal);
+        std::fprintf(stderr, "XDG_RUNTIME_DIR=%s not used (%s); going on without a runtime folder\n", path.constData(),
+                     refusal);
         std::fflush(stderr);
         if (fd >= 0)
             ::close(fd);

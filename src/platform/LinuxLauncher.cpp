@@ -43,7 +43,9 @@ bool LinuxLauncher::canRun(const QString& path)
     const QByteArray start = head(path, kElfHeadSize);
     if (start.startsWith("#!"))
         return true;
-    return start.startsWith("\x7f" "ELF") && sameMachine(start);
+    return start.startsWith("\x7f"
+                            "ELF")
+        && sameMachine(start);
 }
 
 } // namespace platform

@@ -23,7 +23,7 @@ QByteArray sixBytes(const QString& text)
     }
     return bytes;
 }
-}
+} // namespace
 
 QString LinuxMachineInfo::hostName()
 {

@@ -13,7 +13,7 @@ namespace {
 // The kernel marks the executable of a process whose file was replaced or
 // removed; the path is still the one the process was started from.
 const char kDeletedMark[] = " (deleted)";
-}
+} // namespace
 
 namespace {
 

@@ -14,7 +14,7 @@ namespace platform {
 
 namespace {
 
-int signalPipe[2] = {-1, -1};   // to the event loop
+int signalPipe[2] = {-1, -1}; // to the event loop
 int backstopPipe[2] = {-1, -1}; // to the thread that ends a process the loop did not end
 volatile sig_atomic_t signalReceived = 0;
 
@@ -30,8 +30,7 @@ extern "C" void onTerminationSignal(int signal)
 void backstop(int graceMs)
 {
     char signal = 0;
-    while (::read(backstopPipe[1], &signal, 1) < 0) {
-    }
+    while (::read(backstopPipe[1], &signal, 1) < 0) {}
     std::this_thread::sleep_for(std::chrono::milliseconds(graceMs));
     endProcessNow(0);
 }

@@ -73,7 +73,8 @@ QString LinuxWindowRegistry::defaultDirectory()
     QString base = runtimeFolder();
     if (base.isEmpty())
         base = QDir::tempPath();
-    const QByteArray session = QCryptographicHash::hash(sessionName().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray session =
+        QCryptographicHash::hash(sessionName().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     return base + QStringLiteral("/monitorsenha-windows-%1-%2").arg(::getuid()).arg(QString::fromLatin1(session));
 }
 
@@ -93,7 +94,8 @@ bool LinuxWindowRegistry::ensureDirectory()
 
 QString LinuxWindowRegistry::keyOf(const QString& className, const QString& caption)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(contentOf(className, caption), QCryptographicHash::Sha1).toHex());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(contentOf(className, caption), QCryptographicHash::Sha1).toHex());
 }
 
 QByteArray LinuxWindowRegistry::contentOf(const QString& className, const QString& caption)
@@ -140,7 +142,8 @@ bool LinuxWindowRegistry::find(const QString& className, const QString& caption)
         return false;
     const QByteArray wanted = contentOf(className, caption);
     const QDir dir(m_directory);
-    const QStringList names = dir.entryList({keyOf(className, caption) + QStringLiteral(".*")}, QDir::Files | QDir::System);
+    const QStringList names =
+        dir.entryList({keyOf(className, caption) + QStringLiteral(".*")}, QDir::Files | QDir::System);
     bool found = false;
     for (const QString& name : names) {
         const QByteArray path = QFile::encodeName(dir.filePath(name));
@@ -155,8 +158,8 @@ bool LinuxWindowRegistry::find(const QString& className, const QString& caption)
             // Nobody holds it: its process has ended. Remove it unless the name
             // has meanwhile been given to another file.
             struct stat opened, named;
-            if (::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0
-                && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
+            if (::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 && opened.st_ino == named.st_ino
+                && opened.st_dev == named.st_dev)
                 ::unlink(path.constData());
         }
         ::close(fd);

@@ -38,8 +38,8 @@ public:
 class RegionalSettings {
 public:
     virtual ~RegionalSettings() = default;
-    virtual QString longTimeFormat() = 0;   // hours, minutes, seconds; no time zone
-    virtual QString shortDateFormat() = 0;  // as the locale writes it, e.g. dd/MM/yyyy
+    virtual QString longTimeFormat() = 0; // hours, minutes, seconds; no time zone
+    virtual QString shortDateFormat() = 0; // as the locale writes it, e.g. dd/MM/yyyy
     virtual void openRegionalSettings() = 0; // any regional-settings tool; failure ignored
 };
 
@@ -47,7 +47,7 @@ public:
 class LibraryLoader {
 public:
     virtual ~LibraryLoader() = default;
-    virtual void* load(const QString& path) = 0;          // null on failure
+    virtual void* load(const QString& path) = 0; // null on failure
     virtual void* symbol(void* handle, const char* name) = 0; // null when absent
     virtual void release(void* handle) = 0;
 };
@@ -66,7 +66,7 @@ struct SpokenCall {
     QString text;
     QString ssml;
     int wordsPerMinute = 150;
-    int volume = 100;     // percent of full loudness
+    int volume = 100; // percent of full loudness
 };
 
 // Spoken calls. An announcement is one call heard whole: the call sound,
@@ -103,7 +103,7 @@ public:
 
 struct ProcessInfo {
     qint64 pid = 0;
-    QString executable;    // full path of the executable
+    QString executable; // full path of the executable
     QStringList arguments; // the command line, the program's name first (ownProcesses only)
 };
 class Processes {
@@ -179,7 +179,7 @@ class ServiceManager {
 public:
     virtual ~ServiceManager() = default;
     virtual void notifyReady() = 0;
-    virtual void notifyAlive() = 0;    // the watchdog's keep-alive
+    virtual void notifyAlive() = 0; // the watchdog's keep-alive
     virtual void notifyStopping() = 0;
     // How often the keep-alive is due, ms; 0 when nobody listens.
     virtual int aliveIntervalMs() = 0;

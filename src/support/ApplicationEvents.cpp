@@ -1,7 +1,7 @@
 #include "support/ApplicationEvents.h"
 
-#include "platform/Platform.h"
 #include "base/Errors.h"
+#include "platform/Platform.h"
 #include "support/ExitCode.h"
 
 namespace {

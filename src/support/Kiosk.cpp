@@ -1,8 +1,8 @@
 #include "support/Kiosk.h"
 
+#include "base/Clock.h"
 #include "platform/Platform.h"
 #include "support/ExitCode.h"
-#include "base/Clock.h"
 #include "support/ManipulaExcecoes.h"
 
 #include <cstdio>
@@ -39,8 +39,7 @@ QString logLine(const QDateTime& when, const QString& title, const QString& text
     flat.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     flat.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     flat = flat.split(QLatin1Char('\n')).join(QLatin1String(" | "));
-    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + title + QLatin1String(": ")
-           + flat;
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + title + QLatin1String(": ") + flat;
 }
 
 void log(const QString& title, const QString& text)

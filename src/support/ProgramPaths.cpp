@@ -9,7 +9,7 @@ QString& overridePath()
     static QString path;
     return path;
 }
-}
+} // namespace
 
 namespace ProgramPaths {
 

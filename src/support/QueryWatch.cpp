@@ -18,10 +18,13 @@ qint64 QueryClock::runningForMs() const
     return since < 0 ? -1 : m_clock.monotonicMs() - since;
 }
 
-FrozenQueryWatch::FrozenQueryWatch(std::function<qint64()> runningForMs, int limitMs,
-                                   std::function<void()> onFrozen, QObject* parent, int checkEveryMs, Clock& clock)
-    : QObject(parent), m_runningForMs(std::move(runningForMs)), m_limitMs(limitMs), m_onFrozen(std::move(onFrozen)),
-      m_timer(clock)
+FrozenQueryWatch::FrozenQueryWatch(std::function<qint64()> runningForMs, int limitMs, std::function<void()> onFrozen,
+                                   QObject* parent, int checkEveryMs, Clock& clock)
+    : QObject(parent)
+    , m_runningForMs(std::move(runningForMs))
+    , m_limitMs(limitMs)
+    , m_onFrozen(std::move(onFrozen))
+    , m_timer(clock)
 {
     m_timer.setInterval(checkEveryMs);
     alinhaAoSegundo(m_timer, checkEveryMs);

@@ -5,8 +5,8 @@
 
 #include "base/Clock.h"
 
-#include <QObject>
 #include "base/ClockTimer.h"
+#include <QObject>
 #include <atomic>
 #include <functional>
 

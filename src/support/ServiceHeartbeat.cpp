@@ -1,7 +1,7 @@
 #include "support/ServiceHeartbeat.h"
 
-#include "platform/Platform.h"
 #include "base/SegundosInteiros.h"
+#include "platform/Platform.h"
 
 ServiceHeartbeat::ServiceHeartbeat(platform::ServiceManager& service, QObject* parent)
     : QObject(parent), m_service(service)

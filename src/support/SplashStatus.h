@@ -8,7 +8,7 @@ class SplashStatus {
 public:
     enum Step { Conectando = 0, Configuracao, Usuario, Atualizacao, Login };
     virtual ~SplashStatus() = default;
-    virtual void setServidor(const QString& text) = 0;   // LblServidor, upper line
+    virtual void setServidor(const QString& text) = 0; // LblServidor, upper line
     virtual void setExecutando(const QString& text) = 0; // LblExecutando, lower line
     // Shows picture `imageIndex` of the image list in the step's picture.
     virtual void setStepPicture(Step step, int imageIndex) = 0;

@@ -1,12 +1,12 @@
 #include "update/NovaVersao.h"
 
+#include "base/Clock.h"
 #include "config/ProfileFile.h"
 #include "data/DMCadastro.h"
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
 #include "support/ExitCode.h"
 #include "support/Kiosk.h"
-#include "base/Clock.h"
 #include "support/ProgramPaths.h"
 #include "support/Termination.h"
 #include "update/KioskUpdate.h"
@@ -52,11 +52,11 @@ QStringList updaterArguments(const QString& serverDir, const QString& executable
     // always received it.
     return QStringList{executablePath, serverDir + QLatin1Char('/') + QFileInfo(executablePath).fileName(),
                        QStringLiteral("TFrmPrincipal")}
-        + caption.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    + caption.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-void verifica(const QString& releasedRaw, const QString& build, const QString& caption,
-              const QString& serverDir, bool& encerrarSistema, bool quiosque)
+void verifica(const QString& releasedRaw, const QString& build, const QString& caption, const QString& serverDir,
+              bool& encerrarSistema, bool quiosque)
 {
     const QString released = trimControl(releasedRaw);
     if (released.isEmpty())
@@ -94,8 +94,9 @@ void verifica(const QString& releasedRaw, const QString& build, const QString& c
     }
     encerrarSistema = true;
     // The file checked above is the one started.
-    platform::services().launcher->runDetached(
-        updater, updaterArguments(serverDir, ProgramPaths::executablePath(), caption), platform::Launcher::ShowMinimized);
+    platform::services().launcher->runDetached(updater,
+                                               updaterArguments(serverDir, ProgramPaths::executablePath(), caption),
+                                               platform::Launcher::ShowMinimized);
     platform::removeFile(newsFile);
     ProfileFile(newsFile).writeString(QStringLiteral("Novidades"), QStringLiteral("Versao"), released);
     // An orderly end: the service manager must not take it for a failure.

@@ -24,8 +24,8 @@ QString updaterPath(const QString& serverDir);
 // In kiosk mode (`quiosque`) the display goes on instead when no updater can
 // run here (reported once a day on standard error) or one is still running,
 // and a hand-over ends the program with exit code 0.
-void verifica(const QString& releasedRaw, const QString& build, const QString& caption,
-              const QString& serverDir, bool& encerrarSistema, bool quiosque = false);
+void verifica(const QString& releasedRaw, const QString& build, const QString& caption, const QString& serverDir,
+              bool& encerrarSistema, bool quiosque = false);
 
 } // namespace NovaVersao
 

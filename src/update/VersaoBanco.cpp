@@ -1,9 +1,9 @@
 #include "update/VersaoBanco.h"
 
+#include "base/Clock.h"
 #include "data/DMCadastro.h"
 #include "data/FbClient.h"
 #include "platform/Platform.h"
-#include "base/Clock.h"
 #include "support/SplashStatus.h"
 
 namespace {

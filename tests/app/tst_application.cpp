@@ -3,9 +3,9 @@
 #include "support/FakePlatform.h"
 
 #include "app/ui/MonitorApplication.h"
+#include "base/Errors.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/ApplicationEvents.h"
-#include "base/Errors.h"
 #include "support/ExitCode.h"
 
 #include <QMessageBox>
@@ -67,7 +67,10 @@ private Q_SLOTS:
         // While the box runs its loop, timers fire but the hook stays silent.
         int atFirstTimer = -1, atSecondTimer = -1;
         bool openSeen = false;
-        QTimer::singleShot(30, [&] { atFirstTimer = seen; openSeen = platform::ui::systemBoxOpen(); });
+        QTimer::singleShot(30, [&] {
+            atFirstTimer = seen;
+            openSeen = platform::ui::systemBoxOpen();
+        });
         QTimer::singleShot(120, [&] {
             atSecondTimer = seen;
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
@@ -104,7 +107,8 @@ private Q_SLOTS:
         target.moveToThread(&worker);
         std::atomic<int> delivered{0};
         for (int i = 0; i < 20; ++i)
-            QMetaObject::invokeMethod(&target, [&delivered] { ++delivered; }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &target, [&delivered] { ++delivered; }, Qt::QueuedConnection);
         QTRY_COMPARE(delivered.load(), 20);
         worker.quit();
         QVERIFY(worker.wait(5000));

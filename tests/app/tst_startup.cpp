@@ -1,11 +1,11 @@
-#include "support/TestMain.h"
 #include "support/FakePlatform.h"
+#include "support/TestMain.h"
 
 #include "app/ui/FrmSplash.h"
 #include "app/ui/Startup.h"
+#include "base/Errors.h"
 #include "display/ui/FrmPrincipal.h"
 #include "platform/ui/WindowIdentity.h"
-#include "base/Errors.h"
 #include "support/ExitCode.h"
 
 #include <QDialog>

@@ -26,8 +26,7 @@ int publishUntilStdinCloses(const QString& dir, const QString& className, const 
     registry.publish(&window, className, caption);
     std::cout << "ready" << std::endl;
     std::string line;
-    while (std::getline(std::cin, line)) {
-    }
+    while (std::getline(std::cin, line)) {}
     return 0;
 }
 
@@ -42,8 +41,7 @@ private:
     {
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--publish"), m_dir.path(), className, caption});
-        return child.waitForStarted(5000) && child.waitForReadyRead(10000)
-            && child.readLine().trimmed() == "ready";
+        return child.waitForStarted(5000) && child.waitForReadyRead(10000) && child.readLine().trimmed() == "ready";
     }
 
 private Q_SLOTS:
@@ -53,7 +51,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("found");
         QTest::newRow("same class and caption") << QStringLiteral("TFrmPrincipal") << Caption << true;
-        QTest::newRow("other build") << QStringLiteral("TFrmPrincipal") << QStringLiteral("Monitor Senha [ 2.1.0.8 ]") << false;
+        QTest::newRow("other build") << QStringLiteral("TFrmPrincipal") << QStringLiteral("Monitor Senha [ 2.1.0.8 ]")
+                                     << false;
         QTest::newRow("caption prefix") << QStringLiteral("TFrmPrincipal") << QStringLiteral("Monitor Senha") << false;
         QTest::newRow("other class") << QStringLiteral("TFrmSplash") << Caption << false;
     }

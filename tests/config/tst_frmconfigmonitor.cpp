@@ -1,19 +1,19 @@
 #include "support/TestMain.h"
 
+#include "base/Errors.h"
 #include "config/ui/FrmConfigMonitor.h"
 #include "display/ExampleCall.h"
 #include "display/QuadroChamadas.h"
 #include "support/ApplicationEvents.h"
 #include "support/DbFixture.h"
-#include "base/Errors.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramPaths.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
@@ -74,12 +74,11 @@ void insertTypes(const QString& database, const QString& rows)
 {
     for (const QString& row : rows.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QStringList f = row.split(QLatin1Char(':'));
-        DbFixture::exec(database,
-                        QStringLiteral("INSERT INTO ATEND_TIPO (CODATEND_TIPO, TITULO, SIGLA, ORDEM, RECIBO) "
-                                       "VALUES (:COD, :TITULO, :SIGLA, :COD, 'N')"),
-                        {{QStringLiteral("COD"), f[0].toInt()},
-                         {QStringLiteral("TITULO"), f[1]},
-                         {QStringLiteral("SIGLA"), f[2]}});
+        DbFixture::exec(
+            database,
+            QStringLiteral("INSERT INTO ATEND_TIPO (CODATEND_TIPO, TITULO, SIGLA, ORDEM, RECIBO) "
+                           "VALUES (:COD, :TITULO, :SIGLA, :COD, 'N')"),
+            {{QStringLiteral("COD"), f[0].toInt()}, {QStringLiteral("TITULO"), f[1]}, {QStringLiteral("SIGLA"), f[2]}});
     }
 }
 
@@ -102,8 +101,9 @@ private Q_SLOTS:
         QFile::remove(m_ini);
         m_platform = std::make_unique<FakePlatform>();
         m_failures.clear();
-        ApplicationEvents::setExceptionHandler(
-            [this](const Exception& e) { m_failures.append({e.className(), e.message()}); });
+        ApplicationEvents::setExceptionHandler([this](const Exception& e) {
+            m_failures.append({e.className(), e.message()});
+        });
         m_dialog = std::make_unique<TFrmConfigMonitor>();
         m_dialog->setExamplePlayer([this](const QString& sigla, bool voice) {
             playExampleCall(sigla, voice, &m_platform->speech, m_platform->sound);
@@ -168,7 +168,8 @@ private Q_SLOTS:
                               "BtBtnTestarSom"}));
         // The added button overlaps no control and fits its caption.
         for (QWidget* other : m_dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-            QVERIFY2(other == m_dialog->BtBtnTestarSom || !other->geometry().intersects(m_dialog->BtBtnTestarSom->geometry()),
+            QVERIFY2(other == m_dialog->BtBtnTestarSom
+                         || !other->geometry().intersects(m_dialog->BtBtnTestarSom->geometry()),
                      qPrintable(other->objectName()));
         QVERIFY(m_dialog->BtBtnTestarSom->sizeHint().width() <= m_dialog->BtBtnTestarSom->width());
         QCOMPARE(TFrmConfigMonitor::SqlConsAtendTipo.split(QLatin1Char('\n')),
@@ -196,18 +197,18 @@ private Q_SLOTS:
 
         const QString fnp = QStringLiteral("1:Normal:F;2:Notas:N;3:Preferencial:P");
         const QStringList fnpLines{"01-Normal", "02-Notas", "03-Preferencial"};
-        QTest::newRow("empty table") << "" << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\n")
-                                     << QStringList() << QList<bool>() << false << QByteArray();
-        QTest::newRow("F,P stored") << fnp << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\nREPETIR_SOM=S\r\n")
-                                    << fnpLines << QList<bool>{true, false, true} << true
+        QTest::newRow("empty table") << "" << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\n") << QStringList()
+                                     << QList<bool>() << false << QByteArray();
+        QTest::newRow("F,P stored") << fnp << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\nREPETIR_SOM=S\r\n") << fnpLines
+                                    << QList<bool>{true, false, true} << true
                                     << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\nREPETIR_SOM=S\r\n");
-        QTest::newRow("vanished type dropped") << fnp << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,X\r\n")
-                                               << fnpLines << QList<bool>{true, false, false} << false
-                                               << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n");
-        QTest::newRow("lower case") << fnp << QByteArray("[MONITOR]\r\nTIPO_SENHA=f,p\r\nREPETIR_SOM=s\r\n")
-                                    << fnpLines << QList<bool>{false, false, false} << false << QByteArray();
-        QTest::newRow("no file") << fnp << QByteArray() << fnpLines << QList<bool>{false, false, false}
-                                 << false << QByteArray();
+        QTest::newRow("vanished type dropped")
+            << fnp << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,X\r\n") << fnpLines << QList<bool>{true, false, false}
+            << false << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n");
+        QTest::newRow("lower case") << fnp << QByteArray("[MONITOR]\r\nTIPO_SENHA=f,p\r\nREPETIR_SOM=s\r\n") << fnpLines
+                                    << QList<bool>{false, false, false} << false << QByteArray();
+        QTest::newRow("no file") << fnp << QByteArray() << fnpLines << QList<bool>{false, false, false} << false
+                                 << QByteArray();
         QTest::newRow("codes past two digits")
             << "7:Sete:S;123:Cento:C;12:Doze:D" << QByteArray("[MONITOR]\nTIPO_SENHA=S,C\n")
             << QStringList{"07-Sete", "12-Doze", "123-Cento"} << QList<bool>{true, false, true} << false
@@ -296,10 +297,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<bool>("vozMarcada");
         QTest::addColumn<QString>("frase");
-        QTest::newRow("voice checked, not saved") << QByteArray("[MONITOR]\r\nTIPO_SENHA=N\r\n") << true
-                                                  << "Senha N 1. Mesa 1.";
-        QTest::newRow("voice saved, unchecked") << QByteArray("[MONITOR]\r\nTIPO_SENHA=N\r\nVOZ=S\r\n") << false
-                                                << "";
+        QTest::newRow("voice checked, not saved")
+            << QByteArray("[MONITOR]\r\nTIPO_SENHA=N\r\n") << true << "Senha N 1. Mesa 1.";
+        QTest::newRow("voice saved, unchecked") << QByteArray("[MONITOR]\r\nTIPO_SENHA=N\r\nVOZ=S\r\n") << false << "";
     }
     void testButtonPlaysTheExample()
     {

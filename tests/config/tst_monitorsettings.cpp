@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "config/MonitorSettings.h"
 #include "base/FormataComZeros.h"
+#include "config/MonitorSettings.h"
 #include "support/ProgramPaths.h"
 
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include <QtTest>
 
+#include "base/Errors.h"
 #include "config/ProfileFile.h"
 #include "platform/Platform.h"
-#include "base/Errors.h"
 
 #include <QDir>
 #include <QProcess>
@@ -28,13 +28,21 @@ int modeOf(const QString& path)
     struct stat st = {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
-}
+} // namespace
 
 class TstProfileFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QVERIFY(m_dir.isValid()); m_path = m_dir.filePath(QStringLiteral("CARTORIO.ini")); }
-    void cleanup() { QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner); QFile::remove(m_path); }
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("CARTORIO.ini"));
+    }
+    void cleanup()
+    {
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(m_path);
+    }
 
     void reads_data()
     {
@@ -43,22 +51,53 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
         const QByteArray crlf = "[OUTRA]\r\nTIPO_SENHA=X\r\n[MONITOR]\r\nTIPO_SENHA=F,P\r\nREPETIR_SOM=S\r\n";
-        QTest::newRow("crlf") << crlf << "MONITOR" << "TIPO_SENHA" << "F,P";
-        QTest::newRow("lf") << QByteArray(crlf).replace("\r\n", "\n") << "MONITOR" << "REPETIR_SOM" << "S";
-        QTest::newRow("no end on last line") << QByteArray("[MONITOR]\nREPETIR_SOM=S") << "MONITOR" << "REPETIR_SOM" << "S";
-        QTest::newRow("hand-edited case") << QByteArray("[Monitor]\ntipo_senha=F\n") << "MONITOR" << "TIPO_SENHA" << "F";
-        QTest::newRow("section asked in other case") << crlf << "monitor" << "Tipo_Senha" << "F,P";
-        QTest::newRow("other section's key") << QByteArray("[OUTRA]\nTIPO_SENHA=X\n") << "MONITOR" << "TIPO_SENHA" << "dflt";
-        QTest::newRow("missing key") << crlf << "MONITOR" << "NADA" << "dflt";
-        QTest::newRow("missing section") << crlf << "NADA" << "TIPO_SENHA" << "dflt";
-        QTest::newRow("blanks around name and =") << QByteArray("[ MONITOR ]\n  TIPO_SENHA  =  F, P \n") << "MONITOR" << "TIPO_SENHA" << "F, P ";
-        QTest::newRow("quotes kept") << QByteArray("[MONITOR]\nK=\"a\"\n") << "MONITOR" << "K" << "\"a\"";
-        QTest::newRow("value with =") << QByteArray("[MONITOR]\nK=a=b\n") << "MONITOR" << "K" << "a=b";
-        QTest::newRow("empty value is not the default") << QByteArray("[MONITOR]\nK=\n") << "MONITOR" << "K" << "";
-        QTest::newRow("commented key") << QByteArray("[MONITOR]\n;K=1\n") << "MONITOR" << "K" << "dflt";
-        QTest::newRow("first key wins") << QByteArray("[MONITOR]\nK=1\nk=2\n") << "MONITOR" << "K" << "1";
-        QTest::newRow("first section wins") << QByteArray("[MONITOR]\nA=1\n[X]\n[monitor]\nK=2\n") << "MONITOR" << "K" << "dflt";
-        QTest::newRow("windows-1252") << QByteArray("[CART\xd3RIO]\nK=\xe9\x80\n") << QStringLiteral("CARTÓRIO") << "K" << QStringLiteral("é€");
+        QTest::newRow("crlf") << crlf << "MONITOR"
+                              << "TIPO_SENHA"
+                              << "F,P";
+        QTest::newRow("lf") << QByteArray(crlf).replace("\r\n", "\n") << "MONITOR"
+                            << "REPETIR_SOM"
+                            << "S";
+        QTest::newRow("no end on last line") << QByteArray("[MONITOR]\nREPETIR_SOM=S") << "MONITOR"
+                                             << "REPETIR_SOM"
+                                             << "S";
+        QTest::newRow("hand-edited case") << QByteArray("[Monitor]\ntipo_senha=F\n") << "MONITOR"
+                                          << "TIPO_SENHA"
+                                          << "F";
+        QTest::newRow("section asked in other case") << crlf << "monitor"
+                                                     << "Tipo_Senha"
+                                                     << "F,P";
+        QTest::newRow("other section's key") << QByteArray("[OUTRA]\nTIPO_SENHA=X\n") << "MONITOR"
+                                             << "TIPO_SENHA"
+                                             << "dflt";
+        QTest::newRow("missing key") << crlf << "MONITOR"
+                                     << "NADA"
+                                     << "dflt";
+        QTest::newRow("missing section") << crlf << "NADA"
+                                         << "TIPO_SENHA"
+                                         << "dflt";
+        QTest::newRow("blanks around name and =") << QByteArray("[ MONITOR ]\n  TIPO_SENHA  =  F, P \n") << "MONITOR"
+                                                  << "TIPO_SENHA"
+                                                  << "F, P ";
+        QTest::newRow("quotes kept") << QByteArray("[MONITOR]\nK=\"a\"\n") << "MONITOR"
+                                     << "K"
+                                     << "\"a\"";
+        QTest::newRow("value with =") << QByteArray("[MONITOR]\nK=a=b\n") << "MONITOR"
+                                      << "K"
+                                      << "a=b";
+        QTest::newRow("empty value is not the default") << QByteArray("[MONITOR]\nK=\n") << "MONITOR"
+                                                        << "K"
+                                                        << "";
+        QTest::newRow("commented key") << QByteArray("[MONITOR]\n;K=1\n") << "MONITOR"
+                                       << "K"
+                                       << "dflt";
+        QTest::newRow("first key wins") << QByteArray("[MONITOR]\nK=1\nk=2\n") << "MONITOR"
+                                        << "K"
+                                        << "1";
+        QTest::newRow("first section wins") << QByteArray("[MONITOR]\nA=1\n[X]\n[monitor]\nK=2\n") << "MONITOR"
+                                            << "K"
+                                            << "dflt";
+        QTest::newRow("windows-1252") << QByteArray("[CART\xd3RIO]\nK=\xe9\x80\n") << QStringLiteral("CARTÓRIO") << "K"
+                                      << QStringLiteral("é€");
     }
     void reads()
     {
@@ -72,7 +111,8 @@ private Q_SLOTS:
 
     void missingFileGivesDefault()
     {
-        QCOMPARE(ProfileFile(m_dir.filePath(QStringLiteral("nada.ini"))).readString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("N")),
+        QCOMPARE(ProfileFile(m_dir.filePath(QStringLiteral("nada.ini")))
+                     .readString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("N")),
                  QStringLiteral("N"));
     }
 
@@ -82,27 +122,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("new file, crlf") << QByteArray() << "TIPO_SENHA" << "F,P"
-                                        << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\n");
+        QTest::newRow("new file, crlf") << QByteArray() << "TIPO_SENHA"
+                                        << "F,P" << QByteArray("[MONITOR]\r\nTIPO_SENHA=F,P\r\n");
         QTest::newRow("replace keeps rest, crlf")
             << QByteArray("; nota\r\n[OUTRA]\r\nTIPO_SENHA=X\r\n\r\n[MONITOR]\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n")
-            << "TIPO_SENHA" << "N,P"
+            << "TIPO_SENHA"
+            << "N,P"
             << QByteArray("; nota\r\n[OUTRA]\r\nTIPO_SENHA=X\r\n\r\n[MONITOR]\r\nTIPO_SENHA=N,P\r\nREPETIR_SOM=N\r\n");
-        QTest::newRow("replace hand-edited, lf")
-            << QByteArray("[monitor]\ntipo_senha = F\n[X]\nA=1\n") << "TIPO_SENHA" << "P"
-            << QByteArray("[monitor]\nTIPO_SENHA=P\n[X]\nA=1\n");
+        QTest::newRow("replace hand-edited, lf") << QByteArray("[monitor]\ntipo_senha = F\n[X]\nA=1\n") << "TIPO_SENHA"
+                                                 << "P" << QByteArray("[monitor]\nTIPO_SENHA=P\n[X]\nA=1\n");
         QTest::newRow("key added to section, lf")
-            << QByteArray("[MONITOR]\nTIPO_SENHA=F\n\n[X]\nA=1\n") << "REPETIR_SOM" << "S"
-            << QByteArray("[MONITOR]\nTIPO_SENHA=F\nREPETIR_SOM=S\n\n[X]\nA=1\n");
+            << QByteArray("[MONITOR]\nTIPO_SENHA=F\n\n[X]\nA=1\n") << "REPETIR_SOM"
+            << "S" << QByteArray("[MONITOR]\nTIPO_SENHA=F\nREPETIR_SOM=S\n\n[X]\nA=1\n");
         QTest::newRow("section added, last line without end")
-            << QByteArray("[X]\nA=1") << "REPETIR_SOM" << "S"
-            << QByteArray("[X]\nA=1\n[MONITOR]\nREPETIR_SOM=S\n");
-        QTest::newRow("value written verbatim")
-            << QByteArray("[MONITOR]\r\n") << "TIPO_SENHA" << "F, P ;x"
-            << QByteArray("[MONITOR]\r\nTIPO_SENHA=F, P ;x\r\n");
+            << QByteArray("[X]\nA=1") << "REPETIR_SOM"
+            << "S" << QByteArray("[X]\nA=1\n[MONITOR]\nREPETIR_SOM=S\n");
+        QTest::newRow("value written verbatim") << QByteArray("[MONITOR]\r\n") << "TIPO_SENHA"
+                                                << "F, P ;x" << QByteArray("[MONITOR]\r\nTIPO_SENHA=F, P ;x\r\n");
         QTest::newRow("windows-1252 value")
-            << QByteArray() << "K" << QStringLiteral("é")
-            << QByteArray("[MONITOR]\r\nK=\xe9\r\n");
+            << QByteArray() << "K" << QStringLiteral("é") << QByteArray("[MONITOR]\r\nK=\xe9\r\n");
     }
     void writes()
     {
@@ -134,7 +172,8 @@ private Q_SLOTS:
         writeAll(m_path, content);
         QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         try {
-            ProfileFile(m_path).writeString(QStringLiteral("MONITOR"), QStringLiteral("TIPO_SENHA"), QStringLiteral("P"));
+            ProfileFile(m_path).writeString(QStringLiteral("MONITOR"), QStringLiteral("TIPO_SENHA"),
+                                            QStringLiteral("P"));
             QFAIL("no failure raised");
         } catch (const EIniFileException& e) {
             QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + m_path);
@@ -152,7 +191,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, path);
         const QString full = m_dir.filePath(path);
-        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+        QVERIFY_THROWS_EXCEPTION(
+            EIniFileException,
             ProfileFile(full).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
     }
 
@@ -163,7 +203,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("CARTORIO.ini"));
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+        QVERIFY_THROWS_EXCEPTION(
+            EIniFileException,
             ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
         QVERIFY(!QFile::exists(path));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -187,12 +228,12 @@ private Q_SLOTS:
         writeAll(path, content);
         QFile filler(dir + QStringLiteral("/enche"));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(1024, 'x')) > 0) {
-        }
+        while (filler.write(QByteArray(1024, 'x')) > 0) {}
         filler.close();
 
         QVERIFY_THROWS_EXCEPTION(EIniFileException,
-            ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("REPETIR_SOM"), QStringLiteral("S")));
+                                 ProfileFile(path).writeString(QStringLiteral("MONITOR"), QStringLiteral("REPETIR_SOM"),
+                                                               QStringLiteral("S")));
         QCOMPARE(readAll(path), content);
         QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), (QStringList{"CARTORIO.ini", "enche"}));
     }
@@ -214,7 +255,8 @@ private Q_SLOTS:
         QFETCH(QString, linkText);
         QFETCH(bool, removedFirst);
         QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("programa")) && QDir(root.path()).mkpath(QStringLiteral("dados")));
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("programa"))
+                && QDir(root.path()).mkpath(QStringLiteral("dados")));
         const QString program = root.filePath(QStringLiteral("programa"));
         const QString target = root.filePath(QStringLiteral("dados/CARTORIO.ini"));
         const QString link = program + QStringLiteral("/CARTORIO.ini");
@@ -283,7 +325,8 @@ private Q_SLOTS:
         writeAll(victim, "alheio");
         QVERIFY(QFile::link(victim, m_path));
         QCOMPARE(::lchown(QFile::encodeName(m_path).constData(), 65534, 65534), 0);
-        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+        QVERIFY_THROWS_EXCEPTION(
+            EIniFileException,
             ProfileFile(m_path).writeString(QStringLiteral("MONITOR"), QStringLiteral("K"), QStringLiteral("V")));
         QVERIFY(!platform::removeFile(m_path));
         QCOMPARE(readAll(victim), QByteArray("alheio"));

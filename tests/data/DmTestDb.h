@@ -16,13 +16,13 @@
 #include <QtTest>
 
 // Skips the test when no server is configured; a failure under MONITOR_REQUIRE_SERVER=1.
-#define DM_REQUIRE_SERVER()                                                            \
-    do {                                                                               \
-        if (!DmTestDb::configured()) {                                                 \
-            if (qEnvironmentVariable("MONITOR_REQUIRE_SERVER") == QLatin1String("1"))  \
-                QFAIL("database server not configured (scripts/fbserver start)");      \
-            QSKIP("database server not configured (scripts/fbserver start)");          \
-        }                                                                              \
+#define DM_REQUIRE_SERVER()                                                                                            \
+    do {                                                                                                               \
+        if (!DmTestDb::configured()) {                                                                                 \
+            if (qEnvironmentVariable("MONITOR_REQUIRE_SERVER") == QLatin1String("1"))                                  \
+                QFAIL("database server not configured (scripts/fbserver start)");                                      \
+            QSKIP("database server not configured (scripts/fbserver start)");                                          \
+        }                                                                                                              \
     } while (0)
 
 class DmTestDb {
@@ -86,10 +86,8 @@ private:
         QString& dir = templates.dir[demo ? 1 : 0];
         if (!dir.isEmpty())
             return dir;
-        const QString path = QStringLiteral("%1/dmtpl-%2-%3")
-                                 .arg(dataDir())
-                                 .arg(QCoreApplication::applicationPid())
-                                 .arg(demo ? 1 : 0);
+        const QString path =
+            QStringLiteral("%1/dmtpl-%2-%3").arg(dataDir()).arg(QCoreApplication::applicationPid()).arg(demo ? 1 : 0);
         QDir(path).removeRecursively();
         QStringList args{path, QStringLiteral("--server"), host()};
         if (demo)
@@ -131,8 +129,8 @@ public:
     // The usual section "CARTÓRIO" with a Database entry and extra lines.
     void writeSection(const QString& database, const QByteArray& extra = {}) const
     {
-        writeIni("[CART\xD3RIO]\r\nDriverName=Interbase\r\nDatabase=" + database.toLocal8Bit()
-                 + "\r\nSQLDialect=3\r\n" + extra);
+        writeIni("[CART\xD3RIO]\r\nDriverName=Interbase\r\nDatabase=" + database.toLocal8Bit() + "\r\nSQLDialect=3\r\n"
+                 + extra);
     }
 
 private:

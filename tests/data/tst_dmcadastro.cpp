@@ -8,8 +8,8 @@
 #include "platform/ui/LinuxUiServices.h"
 #include "support/FakePlatform.h"
 #include "support/ManualClock.h"
-#include "support/TestMain.h"
 #include "support/Termination.h"
+#include "support/TestMain.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -63,8 +63,8 @@ private Q_SLOTS:
         ProgramFolder folder(false);
         folder.writeIni(content);
         QStringList got;
-        for (const auto& p : ConnectionDefinition::leSecao(ConnectionDefinition::caminhoPadrao(),
-                                                           ConnectionDefinition::secao()))
+        for (const auto& p :
+             ConnectionDefinition::leSecao(ConnectionDefinition::caminhoPadrao(), ConnectionDefinition::secao()))
             got << p.first + QLatin1Char('=') + p.second;
         QCOMPARE(got, expected);
 
@@ -133,7 +133,8 @@ private Q_SLOTS:
         QCOMPARE(InfoConexaoAtual, nullptr);
         if (refused) {
             QCOMPARE(box.style, 0);
-            QVERIFY(box.text.startsWith(QStringLiteral("Formato de data inválido.\rA janela de configuração será aberta")));
+            QVERIFY(
+                box.text.startsWith(QStringLiteral("Formato de data inválido.\rA janela de configuração será aberta")));
             QVERIFY(box.text.endsWith(QStringLiteral("configure a data conforme\ras instruções acima.")));
             QCOMPARE(fake.regional.opened, 1);
         } else {
@@ -151,11 +152,13 @@ private Q_SLOTS:
         TFDMCadastro dm;
         QVERIFY(terminationRequested());
         QCOMPARE(fake.boxes.shown.size(), 1);
-        QCOMPARE(fake.boxes.shown[0].text, kConexaoFalhou + QStringLiteral("Driver/Connection Registry File '")
-                                               + folder.iniPath() + QStringLiteral("' not found\rClasse: EDatabaseError"));
+        QCOMPARE(fake.boxes.shown[0].text,
+                 kConexaoFalhou + QStringLiteral("Driver/Connection Registry File '") + folder.iniPath()
+                     + QStringLiteral("' not found\rClasse: EDatabaseError"));
         QCOMPARE(fake.boxes.shown[0].style, 48);
         QCOMPARE(InfoConexaoAtual, nullptr);
-        QCOMPARE(splash.events, (QStringList{"S:Iniciando sistema...", "E:Carregando configurações Banco de Dados..."}));
+        QCOMPARE(splash.events,
+                 (QStringList{"S:Iniciando sistema...", "E:Carregando configurações Banco de Dados..."}));
     }
 
     void missingHelperLibrary()
@@ -233,11 +236,10 @@ private Q_SLOTS:
             QCOMPARE(fake.clock.sets[0].time().msec(), 0);
             QVERIFY(qAbs(fake.clock.sets[0].secsTo(QDateTime::currentDateTime())) < 60);
             QCOMPARE(splash.events,
-                     (QStringList{"S:Iniciando sistema...", "E:Carregando configurações Banco de Dados...",
-                                  "E:Carregando informações da conexão...",
-                                  "S:Conectando-se ao servidor: " + db.office(),
-                                  "E:Conexão ao Banco VARLO concluída...", "P:0:1",
-                                  "S:Carregando configurações...", "P:1:3"}));
+                     (QStringList{
+                         "S:Iniciando sistema...", "E:Carregando configurações Banco de Dados...",
+                         "E:Carregando informações da conexão...", "S:Conectando-se ao servidor: " + db.office(),
+                         "E:Conexão ao Banco VARLO concluída...", "P:0:1", "S:Carregando configurações...", "P:1:3"}));
 
             // A second connect uses the prepared parameters without redoing the preparation.
             TInfoConexao* info = InfoConexaoAtual;
@@ -275,7 +277,8 @@ private Q_SLOTS:
         QVERIFY(InfoConexaoAtual->ConectadoCadastro);
         QVERIFY(fake.boxes.shown.isEmpty());
         QVERIFY(!terminationRequested());
-        QVERIFY2(qAbs(clock.serverOffsetSecs() + pcAheadSecs) <= 2, qPrintable(QString::number(clock.serverOffsetSecs())));
+        QVERIFY2(qAbs(clock.serverOffsetSecs() + pcAheadSecs) <= 2,
+                 qPrintable(QString::number(clock.serverOffsetSecs())));
         QVERIFY(qAbs(clock.now().secsTo(QDateTime::currentDateTime())) <= 2);
         QVERIFY(qAbs(UltimaAtividade.secsTo(clock.now())) <= 5);
     }
@@ -300,10 +303,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("charset");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no character set") << QByteArray() << QStringList{"Ofício de Notas São João", "Registro Civil"}
-                                          << "Ofício de Notas São João";
+        QTest::newRow("no character set")
+            << QByteArray() << QStringList{"Ofício de Notas São João", "Registro Civil"} << "Ofício de Notas São João";
         QTest::newRow("WIN1252") << QByteArray("ServerCharSet=WIN1252\r\n")
-                                 << QStringList{"Tabelionato Ação", "Cartório Çedilha € Ãbc"} << "Cartório Çedilha € Ãbc";
+                                 << QStringList{"Tabelionato Ação", "Cartório Çedilha € Ãbc"}
+                                 << "Cartório Çedilha € Ãbc";
         QTest::newRow("no office") << QByteArray() << QStringList{} << QString();
     }
     void officeName()
@@ -314,7 +318,9 @@ private Q_SLOTS:
         DM_REQUIRE_SERVER();
         DmTestDb db(false);
         {
-            FbConnection c({{"Database", db.office()}, {"User_Name", "VARLO"}, {"Password", "tarvumel"},
+            FbConnection c({{"Database", db.office()},
+                            {"User_Name", "VARLO"},
+                            {"Password", "tarvumel"},
                             {"ServerCharSet", "WIN1252"}});
             for (int i = 0; i < names.size(); ++i)
                 c.exec(QStringLiteral("INSERT INTO CARTORIO (CODCARTORIO, NOME) VALUES (:C, :N)"),
@@ -350,8 +356,10 @@ private Q_SLOTS:
         DM_REQUIRE_SERVER();
         DmTestDb db(false);
         for (const QString& values : rows.split(QLatin1Char('|'), Qt::SkipEmptyParts))
-            DmTestDb::exec(db.office(), QStringLiteral("INSERT INTO PARAMETRO (CODPARAMETRO, TEMPOSENHA, FOLHASOBITO, "
-                                                       "LIVRO_DIARIO) VALUES ") + values);
+            DmTestDb::exec(db.office(),
+                           QStringLiteral("INSERT INTO PARAMETRO (CODPARAMETRO, TEMPOSENHA, FOLHASOBITO, "
+                                          "LIVRO_DIARIO) VALUES ")
+                               + values);
         FbConnection c(DmTestDb::params(db.office()));
         TParametro p;
         p.MASCARA_NASC = QStringLiteral("stale");
@@ -375,8 +383,9 @@ private Q_SLOTS:
         ProgramFolder folder;
         folder.writeSection(db.office());
         TFDMCadastro dm;
-        DmTestDb::exec(db.office(), QStringLiteral("UPDATE PARAMETRO SET MASCARA_OBITO = 'C-999', "
-                                                   "INFORMAR_SENHA_AUT_REC = 'S', NOMES_ETIQUETA = 4"));
+        DmTestDb::exec(db.office(),
+                       QStringLiteral("UPDATE PARAMETRO SET MASCARA_OBITO = 'C-999', "
+                                      "INFORMAR_SENHA_AUT_REC = 'S', NOMES_ETIQUETA = 4"));
         dm.CarregaParametros();
         const TParametro& p = InfoConexaoAtual->Parametro;
         QCOMPARE(p.TEMPOSENHA, 5000);

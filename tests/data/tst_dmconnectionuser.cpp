@@ -1,3 +1,4 @@
+#include "base/Clock.h"
 #include "data/DMCadastro.h"
 #include "data/DMConnectionUser.h"
 #include "data/DmTestDb.h"
@@ -5,10 +6,9 @@
 #include "data/FbClient.h"
 #include "support/ExitCode.h"
 #include "support/FakePlatform.h"
-#include "base/Clock.h"
 #include "support/ManualClock.h"
-#include <QtTest>
 #include "support/Termination.h"
+#include <QtTest>
 
 #include <QElapsedTimer>
 
@@ -51,11 +51,10 @@ private Q_SLOTS:
         QCOMPARE(user.SQLConnectionUser->param(QStringLiteral("Database")), s.db.user());
         QCOMPARE(user.SQLConnectionUser->param(QStringLiteral("User_Name")), QStringLiteral("VARLO"));
         QCOMPARE(user.TempoLimiteLogout(), QStringLiteral("60")); // demo company row
-        QCOMPARE(splash.events, (QStringList{"S:Conectando-se ao Banco de Usuários...",
-                                             "E:Inciando configurações Banco Usuários...",
-                                             "E:Carregando configurações Banco Usuário...",
-                                             "E:Conexão ao Banco USUARIO concluída...", "P:2:5",
-                                             "E:Excluindo login perdido...", "E:Login perdido excluído..."}));
+        QCOMPARE(splash.events,
+                 (QStringList{"S:Conectando-se ao Banco de Usuários...", "E:Inciando configurações Banco Usuários...",
+                              "E:Carregando configurações Banco Usuário...", "E:Conexão ao Banco USUARIO concluída...",
+                              "P:2:5", "E:Excluindo login perdido...", "E:Login perdido excluído..."}));
     }
 
     void lostLogins_data()
@@ -69,11 +68,12 @@ private Q_SLOTS:
         QFETCH(bool, thirdAttachment);
         DM_REQUIRE_SERVER();
         Started s;
-        DmTestDb::exec(s.db.user(), QStringLiteral(
-            "INSERT INTO LOGIN (CODLOGIN, CODMODULO, COMPUTADOR, DATAHORALOGIN, DATAHORALOGOUT) "
-            "SELECT 1, 1, 'A', CURRENT_TIMESTAMP, NULL FROM RDB$DATABASE UNION ALL "
-            "SELECT 2, 1, 'B', CURRENT_TIMESTAMP, CURRENT_TIMESTAMP FROM RDB$DATABASE UNION ALL "
-            "SELECT 3, 2, 'C', CURRENT_TIMESTAMP, NULL FROM RDB$DATABASE"));
+        DmTestDb::exec(
+            s.db.user(),
+            QStringLiteral("INSERT INTO LOGIN (CODLOGIN, CODMODULO, COMPUTADOR, DATAHORALOGIN, DATAHORALOGOUT) "
+                           "SELECT 1, 1, 'A', CURRENT_TIMESTAMP, NULL FROM RDB$DATABASE UNION ALL "
+                           "SELECT 2, 1, 'B', CURRENT_TIMESTAMP, CURRENT_TIMESTAMP FROM RDB$DATABASE UNION ALL "
+                           "SELECT 3, 2, 'C', CURRENT_TIMESTAMP, NULL FROM RDB$DATABASE"));
         std::unique_ptr<FbConnection> other;
         if (thirdAttachment) {
             other = std::make_unique<FbConnection>(DmTestDb::params(s.db.office()));
@@ -92,7 +92,8 @@ private Q_SLOTS:
         Started s;
         TFDMConnectionUser user(*s.cadastro);
         user.DataModuleCreate();
-        s.cadastro->SQLConnectionVARLO->setParams(DmTestDb::params(DmTestDb::host() + QStringLiteral(":/nowhere/X.FDB")));
+        s.cadastro->SQLConnectionVARLO->setParams(
+            DmTestDb::params(DmTestDb::host() + QStringLiteral(":/nowhere/X.FDB")));
         QVERIFY(user.ContaConexoesBanco() != 0);
         QCOMPARE(processExitCode(), 2);
         QVERIFY(s.fake.boxes.shown.isEmpty());
@@ -102,11 +103,11 @@ private Q_SLOTS:
     {
         DM_REQUIRE_SERVER();
         Started s;
-        DmTestDb::exec(s.db.user(), QStringLiteral(
-            "INSERT INTO LOGIN (CODLOGIN, CODMODULO, COMPUTADOR) "
-            "SELECT 1, 4, 'PC''1) OR (1=1' FROM RDB$DATABASE UNION ALL "
-            "SELECT 2, 4, 'PC2' FROM RDB$DATABASE UNION ALL "
-            "SELECT 3, 5, 'PC''1) OR (1=1' FROM RDB$DATABASE"));
+        DmTestDb::exec(s.db.user(),
+                       QStringLiteral("INSERT INTO LOGIN (CODLOGIN, CODMODULO, COMPUTADOR) "
+                                      "SELECT 1, 4, 'PC''1) OR (1=1' FROM RDB$DATABASE UNION ALL "
+                                      "SELECT 2, 4, 'PC2' FROM RDB$DATABASE UNION ALL "
+                                      "SELECT 3, 5, 'PC''1) OR (1=1' FROM RDB$DATABASE"));
         TFDMConnectionUser user(*s.cadastro);
         user.AbreConexao();
         const quint32 before = TransacaoGlobal.TransactionID;
@@ -124,8 +125,9 @@ private Q_SLOTS:
     {
         DM_REQUIRE_SERVER();
         Started s;
-        DmTestDb::exec(s.db.user(), QStringLiteral("INSERT INTO LOGIN (CODLOGIN, CODMODULO, COMPUTADOR) "
-                                                   "VALUES (1, 4, 'PC1')"));
+        DmTestDb::exec(s.db.user(),
+                       QStringLiteral("INSERT INTO LOGIN (CODLOGIN, CODMODULO, COMPUTADOR) "
+                                      "VALUES (1, 4, 'PC1')"));
         FbConnection other(DmTestDb::params(s.db.user()));
         other.startTransaction();
         other.exec(QStringLiteral("UPDATE LOGIN SET COMPUTADOR = 'PC2'"));
@@ -151,8 +153,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("null reads as 30") << "NULL" << "30";
-        QTest::newRow("45") << "45" << "45";
+        QTest::newRow("null reads as 30") << "NULL"
+                                          << "30";
+        QTest::newRow("45") << "45"
+                            << "45";
     }
     void companyLimit()
     {
@@ -208,9 +212,11 @@ private Q_SLOTS:
         InfoConexaoAtual->NomeComputador = QStringLiteral("posto'7");
         QVERIFY(!user.AutenticaConexao());
         QCOMPARE(s.fake.boxes.shown.size(), 1);
-        QCOMPARE(s.fake.boxes.shown[0].text, QStringLiteral("Usuário/Computador não autorizado a realizar esta conexão."));
+        QCOMPARE(s.fake.boxes.shown[0].text,
+                 QStringLiteral("Usuário/Computador não autorizado a realizar esta conexão."));
         QCOMPARE(s.fake.boxes.shown[0].style, 16);
-        DmTestDb::exec(s.db.user(), QStringLiteral("INSERT INTO ACESSOREMOTO (CODUSUARIO, COMPUTADOR) VALUES (1, 'POSTO''7')"));
+        DmTestDb::exec(s.db.user(),
+                       QStringLiteral("INSERT INTO ACESSOREMOTO (CODUSUARIO, COMPUTADOR) VALUES (1, 'POSTO''7')"));
         QVERIFY(user.AutenticaConexao());
         QCOMPARE(s.fake.boxes.shown.size(), 1);
     }

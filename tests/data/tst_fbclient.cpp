@@ -6,8 +6,8 @@
 #include "data/FbPreparedQuery.h"
 #include "data/FbQueryIo.h"
 #include "display/FbTicketSource.h"
-#include "support/ManipulaExcecoes.h"
 #include "support/DbFixture.h"
+#include "support/ManipulaExcecoes.h"
 #include "support/ManualClock.h"
 #include <QtTest>
 
@@ -70,11 +70,16 @@ void TstFbClient::paramLookup_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("found");
-    QTest::newRow("exact") << "Database" << "srv:/db" << true;
-    QTest::newRow("other case") << "user_name" << "FIRST" << true;
-    QTest::newRow("first of two") << "USER_NAME" << "FIRST" << true;
-    QTest::newRow("empty value") << "ServerCharSet" << "" << true;
-    QTest::newRow("absent") << "RoleName" << "" << false;
+    QTest::newRow("exact") << "Database"
+                           << "srv:/db" << true;
+    QTest::newRow("other case") << "user_name"
+                                << "FIRST" << true;
+    QTest::newRow("first of two") << "USER_NAME"
+                                  << "FIRST" << true;
+    QTest::newRow("empty value") << "ServerCharSet"
+                                 << "" << true;
+    QTest::newRow("absent") << "RoleName"
+                            << "" << false;
 }
 
 void TstFbClient::paramLookup()
@@ -82,10 +87,8 @@ void TstFbClient::paramLookup()
     QFETCH(QString, name);
     QFETCH(QString, expected);
     QFETCH(bool, found);
-    const ConnectionParams list{{"Database", "srv:/db"},
-                           {"User_Name", "FIRST"},
-                           {"ServerCharSet", ""},
-                           {"User_Name", "SECOND"}};
+    const ConnectionParams list{
+        {"Database", "srv:/db"}, {"User_Name", "FIRST"}, {"ServerCharSet", ""}, {"User_Name", "SECOND"}};
     bool wasFound = !found;
     QCOMPARE(paramValue(list, name, &wasFound), expected);
     QCOMPARE(wasFound, found);
@@ -96,18 +99,20 @@ void TstFbClient::translateParams_data()
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("plain") << "WHERE A = :DATA AND B = :x_1" << "WHERE A = ? AND B = ?"
-                           << QStringList{"DATA", "X_1"};
-    QTest::newRow("in literal") << "WHERE A = ':NO' AND B = :YES" << "WHERE A = ':NO' AND B = ?"
-                                << QStringList{"YES"};
-    QTest::newRow("doubled quote") << "SELECT 'it''s :NO', :A FROM T" << "SELECT 'it''s :NO', ? FROM T"
-                                   << QStringList{"A"};
-    QTest::newRow("quoted name") << "SELECT \":NO\" FROM T WHERE X=:A" << "SELECT \":NO\" FROM T WHERE X=?"
-                                 << QStringList{"A"};
+    QTest::newRow("plain") << "WHERE A = :DATA AND B = :x_1"
+                           << "WHERE A = ? AND B = ?" << QStringList{"DATA", "X_1"};
+    QTest::newRow("in literal") << "WHERE A = ':NO' AND B = :YES"
+                                << "WHERE A = ':NO' AND B = ?" << QStringList{"YES"};
+    QTest::newRow("doubled quote") << "SELECT 'it''s :NO', :A FROM T"
+                                   << "SELECT 'it''s :NO', ? FROM T" << QStringList{"A"};
+    QTest::newRow("quoted name") << "SELECT \":NO\" FROM T WHERE X=:A"
+                                 << "SELECT \":NO\" FROM T WHERE X=?" << QStringList{"A"};
     QTest::newRow("comments") << "SELECT 1 -- :NO\nFROM T /* :NO */ WHERE X=:A"
                               << "SELECT 1 -- :NO\nFROM T /* :NO */ WHERE X=?" << QStringList{"A"};
-    QTest::newRow("twice") << "(:G, :G)" << "(?, ?)" << QStringList{"G", "G"};
-    QTest::newRow("lone colon") << "SELECT 1 : 2" << "SELECT 1 : 2" << QStringList{};
+    QTest::newRow("twice") << "(:G, :G)"
+                           << "(?, ?)" << QStringList{"G", "G"};
+    QTest::newRow("lone colon") << "SELECT 1 : 2"
+                                << "SELECT 1 : 2" << QStringList{};
 }
 
 void TstFbClient::translateParams()
@@ -173,11 +178,12 @@ void TstFbClient::connectionErrors_data()
     QTest::addColumn<QString>("messageStart");
     QTest::addColumn<long>("code");
     QTest::addColumn<bool>("lost");
-    QTest::newRow("wrong password") << "password" << "Your user name and password are not defined"
-                                    << long(isc_login) << false;
-    QTest::newRow("missing database") << "missing" << "I/O error" << long(isc_io_error) << false;
-    QTest::newRow("closed port") << "port" << "Unable to complete network request to host"
-                                 << long(isc_network_error) << true;
+    QTest::newRow("wrong password") << "password"
+                                    << "Your user name and password are not defined" << long(isc_login) << false;
+    QTest::newRow("missing database") << "missing"
+                                      << "I/O error" << long(isc_io_error) << false;
+    QTest::newRow("closed port") << "port"
+                                 << "Unable to complete network request to host" << long(isc_network_error) << true;
 }
 
 void TstFbClient::connectionErrors()
@@ -274,7 +280,8 @@ void TstFbClient::windows1252RoundTrip()
     DbFixture fresh;
     auto plain = DbFixture::connect(fresh.createOffice(true), charset);
     FbQuery demo(*plain);
-    demo.open("SELECT CT.*, CD.CIDADE FROM CARTORIO CT LEFT JOIN CIDADE CD ON (CT.CODCIDADE = CD.CODCIDADE) ORDER BY NOME");
+    demo.open(
+        "SELECT CT.*, CD.CIDADE FROM CARTORIO CT LEFT JOIN CIDADE CD ON (CT.CODCIDADE = CD.CODCIDADE) ORDER BY NOME");
     QCOMPARE(demo.fieldByName("NOME").asString(), QString::fromUtf8("Cartório do 1º Ofício de Registro"));
     QCOMPARE(demo.fieldByName("CIDADE").asString(), QString::fromUtf8("São José dos Pinhais"));
 }
@@ -409,18 +416,17 @@ void TstFbClient::newerServerTypes_data()
     QTest::newRow("timestamp with time zone") << 32754 << 0 << instant + gmt + QByteArray(2, 0) << QVariant(local);
     QTest::newRow("timestamp with time zone, with offset")
         << 32748 << 0 << instant + gmt + littleEndian(quint64(-180) & 0xFFFF, 2) << QVariant(local);
-    QTest::newRow("time with time zone")
-        << 32756 << 0 << littleEndian(quint64(QTime(15, 30).msecsSinceStartOfDay()) * 10, 4) + gmt
-        << QVariant(QTime(12, 30));
+    QTest::newRow("time with time zone") << 32756 << 0
+                                         << littleEndian(quint64(QTime(15, 30).msecsSinceStartOfDay()) * 10, 4) + gmt
+                                         << QVariant(QTime(12, 30));
 
     QTest::newRow("int128 small") << 32752 << 0 << littleEndian(42) + littleEndian(0) << QVariant(qlonglong(42));
     QTest::newRow("int128 negative, scaled")
         << 32752 << -2 << littleEndian(quint64(-5)) + littleEndian(~0ULL) << QVariant(-0.05);
     QTest::newRow("int128 past 64 bits") << 32752 << 0 << littleEndian(1) + littleEndian(1)
                                          << QVariant(QStringLiteral("18446744073709551617"));
-    QTest::newRow("int128 negative past 64 bits, scaled")
-        << 32752 << -3 << littleEndian(0) + littleEndian(quint64(-64))
-        << QVariant(QStringLiteral("-1180591620717411303.424"));
+    QTest::newRow("int128 negative past 64 bits, scaled") << 32752 << -3 << littleEndian(0) + littleEndian(quint64(-64))
+                                                          << QVariant(QStringLiteral("-1180591620717411303.424"));
 
     QTest::newRow("decfloat16 1") << 32760 << 0 << littleEndian(0x2238000000000001ULL) << QVariant(1.0);
     QTest::newRow("decfloat16 -1") << 32760 << 0 << littleEndian(0xA238000000000001ULL) << QVariant(-1.0);
@@ -487,7 +493,7 @@ void TstFbClient::rowsSurviveClosedConnection()
     QStringList calls;
     for (q.first(); !q.eof(); q.next())
         calls << q.fieldByName("SIGLA_SENHA").asString() + "-" + q.fieldByName("NUMERO_SENHA").asString() + " "
-                     + q.fieldByName("LOCAL_ATEND").asString() + " " + q.fieldByName("NUMERO_MESA").asString();
+                + q.fieldByName("LOCAL_ATEND").asString() + " " + q.fieldByName("NUMERO_MESA").asString();
     QCOMPARE(calls, (QStringList{"P-1 MESA 2", "F-1 MESA 1"}));
     QVERIFY(q.eof());
     QVERIFY(q.fieldByName("SIGLA_SENHA").isNull());
@@ -634,7 +640,7 @@ void TstFbClient::explicitTransaction()
     c->startTransaction();
     QVERIFY(c->inTransaction());
     c->exec("INSERT INTO CIDADE (CODCIDADE) VALUES (1)");
-    QCOMPARE(count(), 0);  // read committed: not visible before the commit
+    QCOMPARE(count(), 0); // read committed: not visible before the commit
     c->rollback();
     QVERIFY(!c->inTransaction());
     QCOMPARE(count(), 0);

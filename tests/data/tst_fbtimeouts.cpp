@@ -9,8 +9,8 @@
 #include "data/FbClient.h"
 #include "support/E2eProgram.h"
 #include "support/FakePlatform.h"
-#include <QtTest>
 #include "support/Termination.h"
+#include <QtTest>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -187,8 +187,7 @@ void TstFbTimeouts::frozenServer()
         try {
             connection.bounded([&] { FbQuery(connection).open(sql); }, 1s, 1s);
             QFAIL("a query on a frozen server returned");
-        } catch (const EServerNotAnswering&) {
-        }
+        } catch (const EServerNotAnswering&) {}
         const qint64 took = clock.elapsed();
         m_server->thaw();
         QVERIFY2(took < 3500, qPrintable(QString::number(took)));

@@ -1,9 +1,9 @@
-#include <QtTest>
 #include "support/FakePlatform.h"
 #include "support/Paths.h"
+#include <QtTest>
 
-#include "data/InfoConexao.h"
 #include "base/Errors.h"
+#include "data/InfoConexao.h"
 #include "support/ProgramPaths.h"
 
 #include <QTemporaryDir>
@@ -17,15 +17,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("computador");
         QTest::addColumn<QString>("servidor");
         QTest::addColumn<bool>("remoto");
-        QTest::newRow("server, port, drive") << "srv/3052:G:\\DB\\CARTORIO.FDB" << "PC" << "srv/3052:G:" << false;
-        QTest::newRow("local drive") << "C:\\DB\\CARTORIO.FDB" << "PC" << "PC:C:" << false;
-        QTest::newRow("local drive, no network") << "C:\\DB\\CARTORIO.FDB" << "" << ":C:" << false;
-        QTest::newRow("unix path on server") << "srv:/opt/db/CARTORIO.FDB" << "PC" << "srv:" << false;
-        QTest::newRow("remote 200.") << "200.10.1.2/3052:D:\\DADOS\\CARTORIO.FDB" << "PC" << "200.10.1.2/3052:D:" << true;
-        QTest::newRow("remote 189.") << "189.1.1.1:/db/x.fdb" << "PC" << "189.1.1.1:" << true;
-        QTest::newRow("200. not at start") << "10.200.1.1:/db/x.fdb" << "PC" << "10.200.1.1:" << false;
-        QTest::newRow("no colon") << "/var/db/CARTORIO.FDB" << "PC" << "" << false;
-        QTest::newRow("empty") << "" << "PC" << "" << false;
+        QTest::newRow("server, port, drive") << "srv/3052:G:\\DB\\CARTORIO.FDB"
+                                             << "PC"
+                                             << "srv/3052:G:" << false;
+        QTest::newRow("local drive") << "C:\\DB\\CARTORIO.FDB"
+                                     << "PC"
+                                     << "PC:C:" << false;
+        QTest::newRow("local drive, no network") << "C:\\DB\\CARTORIO.FDB"
+                                                 << ""
+                                                 << ":C:" << false;
+        QTest::newRow("unix path on server") << "srv:/opt/db/CARTORIO.FDB"
+                                             << "PC"
+                                             << "srv:" << false;
+        QTest::newRow("remote 200.") << "200.10.1.2/3052:D:\\DADOS\\CARTORIO.FDB"
+                                     << "PC"
+                                     << "200.10.1.2/3052:D:" << true;
+        QTest::newRow("remote 189.") << "189.1.1.1:/db/x.fdb"
+                                     << "PC"
+                                     << "189.1.1.1:" << true;
+        QTest::newRow("200. not at start") << "10.200.1.1:/db/x.fdb"
+                                           << "PC"
+                                           << "10.200.1.1:" << false;
+        QTest::newRow("no colon") << "/var/db/CARTORIO.FDB"
+                                  << "PC"
+                                  << "" << false;
+        QTest::newRow("empty") << ""
+                               << "PC"
+                               << "" << false;
     }
     void servidor()
     {
@@ -41,13 +59,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("office");
         QTest::addColumn<QString>("user");
-        QTest::newRow("usual") << "srv/3052:D:\\DADOS\\CARTORIO.FDB" << "srv/3052:D:\\DADOS\\USUARIO.FDB";
-        QTest::newRow("other file name") << "srv/3052:D:\\DADOS\\CART.FDB" << "srv/3052:D:\\DADOS\\USUARIO.FDB";
-        QTest::newRow("unix path") << "127.0.0.1/3052:/srv/db/office.fdb" << "127.0.0.1/3052:/srv/db/USUARIO.FDB";
-        QTest::newRow("blanks around") << "  srv:/db/CARTORIO.FDB  " << "srv:/db/USUARIO.FDB";
-        QTest::newRow("file after colon only") << "srv:CARTORIO.FDB" << "srv:USUARIO.FDB";
-        QTest::newRow("port, no folder") << "srv/3052:CARTORIO.FDB" << "srv/3052:USUARIO.FDB";
-        QTest::newRow("bare name") << "CARTORIO.FDB" << "USUARIO.FDB";
+        QTest::newRow("usual") << "srv/3052:D:\\DADOS\\CARTORIO.FDB"
+                               << "srv/3052:D:\\DADOS\\USUARIO.FDB";
+        QTest::newRow("other file name") << "srv/3052:D:\\DADOS\\CART.FDB"
+                                         << "srv/3052:D:\\DADOS\\USUARIO.FDB";
+        QTest::newRow("unix path") << "127.0.0.1/3052:/srv/db/office.fdb"
+                                   << "127.0.0.1/3052:/srv/db/USUARIO.FDB";
+        QTest::newRow("blanks around") << "  srv:/db/CARTORIO.FDB  "
+                                       << "srv:/db/USUARIO.FDB";
+        QTest::newRow("file after colon only") << "srv:CARTORIO.FDB"
+                                               << "srv:USUARIO.FDB";
+        QTest::newRow("port, no folder") << "srv/3052:CARTORIO.FDB"
+                                         << "srv/3052:USUARIO.FDB";
+        QTest::newRow("bare name") << "CARTORIO.FDB"
+                                   << "USUARIO.FDB";
     }
     void userLocation()
     {

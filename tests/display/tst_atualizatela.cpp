@@ -41,8 +41,16 @@ void mostra(QuadroChamadas& quadro, const TChamadaSenha& chamada)
 class TstAtualizaTela : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { m_platform.reset(new FakePlatform); m_quadro.reset(new QuadroChamadas); }
-    void cleanup() { m_quadro.reset(); m_platform.reset(); }
+    void init()
+    {
+        m_platform.reset(new FakePlatform);
+        m_quadro.reset(new QuadroChamadas);
+    }
+    void cleanup()
+    {
+        m_quadro.reset();
+        m_platform.reset();
+    }
 
     // Each item is one update: the ticket shown, "" for the blanking update.
     void callSound_data()
@@ -121,8 +129,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("frase");
         const QString pref = QStringLiteral("PREFERENCIAL");
         QTest::newRow("normal") << call("F-7", "MESA 2") << "Senha F 7. Mesa 2.";
-        QTest::newRow("priority, accented place") << call("P-3", "GUICHÊ 12", pref)
-                                                  << "Senha preferencial P 3. Guichê 12.";
+        QTest::newRow("priority, accented place")
+            << call("P-3", "GUICHÊ 12", pref) << "Senha preferencial P 3. Guichê 12.";
         QTest::newRow("place with a letter") << call("F-7", "SALA A 5") << "Senha F 7. Sala A 5.";
         QTest::newRow("place of several words") << call("F-7", "SALA  DE ESPERA 3") << "Senha F 7. Sala de espera 3.";
         QTest::newRow("no place") << call("F-7", " 5") << "Senha F 7. Mesa 5.";
@@ -144,8 +152,8 @@ private Q_SLOTS:
         QTest::addColumn<TChamadaSenha>("chamada");
         QTest::addColumn<QString>("ssml");
         const QString letra = QStringLiteral("<say-as interpret-as=\"characters\">%1</say-as>");
-        QTest::newRow("letters spelt") << call("A-7", "SALA E 2")
-                                       << "<speak>Senha " + letra.arg("A") + " 7. Sala " + letra.arg("E") + " 2.</speak>";
+        QTest::newRow("letters spelt") << call(
+            "A-7", "SALA E 2") << "<speak>Senha " + letra.arg("A") + " 7. Sala " + letra.arg("E") + " 2.</speak>";
         QTest::newRow("markup escaped") << call("F-1", "<SALA>&CIA 2")
                                         << "<speak>Senha " + letra.arg("F") + " 1. &lt;sala&gt;&amp;cia 2.</speak>";
         QTest::newRow("empty call") << TChamadaSenha() << "";
@@ -176,14 +184,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mesa");
         QTest::addColumn<QString>("numero");
-        QTest::newRow("MESA 2") << "MESA 2" << "2";
-        QTest::newRow("MESA 12") << "MESA 12" << "12";
-        QTest::newRow("MESA 123 whole") << "MESA 123" << "123";
-        QTest::newRow("no place") << " 5" << "5";
-        QTest::newRow("place with inner blank") << "SALA A 5" << "5";
-        QTest::newRow("no number") << "MESA " << "";
-        QTest::newRow("no blank") << "7" << "7";
-        QTest::newRow("empty call") << "" << "";
+        QTest::newRow("MESA 2") << "MESA 2"
+                                << "2";
+        QTest::newRow("MESA 12") << "MESA 12"
+                                 << "12";
+        QTest::newRow("MESA 123 whole") << "MESA 123"
+                                        << "123";
+        QTest::newRow("no place") << " 5"
+                                  << "5";
+        QTest::newRow("place with inner blank") << "SALA A 5"
+                                                << "5";
+        QTest::newRow("no number") << "MESA "
+                                   << "";
+        QTest::newRow("no blank") << "7"
+                                  << "7";
+        QTest::newRow("empty call") << ""
+                                    << "";
     }
     void deskNumber()
     {
@@ -204,7 +220,8 @@ private Q_SLOTS:
         QTest::newRow("B,A,B: row 3 repeats row 1") << QStringList{"B", "A", "B"} << QStringList{"B", "A", ""};
         QTest::newRow("C,B,A all shown") << QStringList{"C", "B", "A"} << QStringList{"C", "B", "A"};
         QTest::newRow("B,B,A: row 2 repeats row 1") << QStringList{"B", "B", "A"} << QStringList{"B", "", "A"};
-        QTest::newRow("A,B,B: rows 2 and 3 equal each other") << QStringList{"A", "B", "B"} << QStringList{"A", "B", "B"};
+        QTest::newRow("A,B,B: rows 2 and 3 equal each other")
+            << QStringList{"A", "B", "B"} << QStringList{"A", "B", "B"};
         QTest::newRow("new walker") << QStringList{"", "", ""} << QStringList{"", "", ""};
     }
     void historyRows()
@@ -214,7 +231,8 @@ private Q_SLOTS:
         ScreenView view;
         // Slot 4 first: each call pushes the ones before it down.
         for (int i = 2; i >= 0; --i)
-            m_quadro->chama(call(slots[i], slots[i].isEmpty() ? QString() : QStringLiteral("MESA ") + QString::number(i),
+            m_quadro->chama(call(slots[i],
+                                 slots[i].isEmpty() ? QString() : QStringLiteral("MESA ") + QString::number(i),
                                  i == 1 && !slots[i].isEmpty() ? QStringLiteral("PREFERENCIAL") : QString()));
         m_quadro->chama(call(QStringLiteral("X-1")));
         m_quadro->AtualizaTela(view);

@@ -103,12 +103,12 @@ private Q_SLOTS:
             session->firstShow();
             session->activate();
             const QString title = QStringLiteral("Monitor Senha [ 1.0.0.1 ]");
-            QCOMPARE(view.steps.mid(0, 3), (QStringList{QStringLiteral("title ") + title,
-                                                        QStringLiteral("reset layout"),
-                                                        QStringLiteral("office Cartorio de Teste")}));
-            QCOMPARE(view.steps.mid(3), (QStringList{QStringLiteral("busy"), QStringLiteral("repaint"),
-                                                     QStringLiteral("idle"), QStringLiteral("maximize"),
-                                                     QStringLiteral("repaint")}));
+            QCOMPARE(view.steps.mid(0, 3),
+                     (QStringList{QStringLiteral("title ") + title, QStringLiteral("reset layout"),
+                                  QStringLiteral("office Cartorio de Teste")}));
+            QCOMPARE(view.steps.mid(3),
+                     (QStringList{QStringLiteral("busy"), QStringLiteral("repaint"), QStringLiteral("idle"),
+                                  QStringLiteral("maximize"), QStringLiteral("repaint")}));
             QVERIFY(!session->PrimeiraAtivacao);
             QVERIFY(session->walkers() && session->walkers()->current());
             QTRY_VERIFY_WITH_TIMEOUT(!view.shown.isEmpty(), 10000);

@@ -9,25 +9,42 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFontMetrics>
-#include <QProcess>
-#include <QTemporaryFile>
 #include <QMenu>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <memory>
 
 namespace {
 
-const QStringList kOrdem = {
-    QStringLiteral("PnlSenhaChamadas"), QStringLiteral("Panel4"), QStringLiteral("LblUltSenha3"),
-    QStringLiteral("lblpPreferencial3"), QStringLiteral("LblUltMesa3"), QStringLiteral("Panel5"),
-    QStringLiteral("Label3"), QStringLiteral("LblUltSenha1"), QStringLiteral("lblpPreferencial1"),
-    QStringLiteral("LblUltMesa1"), QStringLiteral("Panel6"), QStringLiteral("LblUltSenha2"),
-    QStringLiteral("lblpPreferencial2"), QStringLiteral("LblUltMesa2"), QStringLiteral("PnlNomeCartorio"),
-    QStringLiteral("Label2"), QStringLiteral("Panel7"), QStringLiteral("PnlSenha"), QStringLiteral("Panel8"),
-    QStringLiteral("Label1"), QStringLiteral("PnlNumeroSenha"), QStringLiteral("PnlPreferencial"),
-    QStringLiteral("PnlMesa"), QStringLiteral("Panel3"), QStringLiteral("LblLocal"),
-    QStringLiteral("PnlNumeroMesa"), QStringLiteral("PnlHorario")};
+const QStringList kOrdem = {QStringLiteral("PnlSenhaChamadas"),
+                            QStringLiteral("Panel4"),
+                            QStringLiteral("LblUltSenha3"),
+                            QStringLiteral("lblpPreferencial3"),
+                            QStringLiteral("LblUltMesa3"),
+                            QStringLiteral("Panel5"),
+                            QStringLiteral("Label3"),
+                            QStringLiteral("LblUltSenha1"),
+                            QStringLiteral("lblpPreferencial1"),
+                            QStringLiteral("LblUltMesa1"),
+                            QStringLiteral("Panel6"),
+                            QStringLiteral("LblUltSenha2"),
+                            QStringLiteral("lblpPreferencial2"),
+                            QStringLiteral("LblUltMesa2"),
+                            QStringLiteral("PnlNomeCartorio"),
+                            QStringLiteral("Label2"),
+                            QStringLiteral("Panel7"),
+                            QStringLiteral("PnlSenha"),
+                            QStringLiteral("Panel8"),
+                            QStringLiteral("Label1"),
+                            QStringLiteral("PnlNumeroSenha"),
+                            QStringLiteral("PnlPreferencial"),
+                            QStringLiteral("PnlMesa"),
+                            QStringLiteral("Panel3"),
+                            QStringLiteral("LblLocal"),
+                            QStringLiteral("PnlNumeroMesa"),
+                            QStringLiteral("PnlHorario")};
 
 // Delivers a resize the way the window system would, also while hidden.
 void redimensiona(TFrmPrincipal& w, int width, int height)
@@ -38,7 +55,7 @@ void redimensiona(TFrmPrincipal& w, int width, int height)
     QCoreApplication::sendEvent(&w, &evento);
 }
 
-}
+} // namespace
 
 class TstFrmPrincipal : public QObject {
     Q_OBJECT
@@ -137,9 +154,9 @@ private Q_SLOTS:
             QProcess diff;
             diff.start(QStringLiteral("diff"), {QStringLiteral("-u"), path, got.fileName()});
             diff.waitForFinished();
-            QFAIL(qPrintable(QStringLiteral("the layout differs from %1 (MONITOR_WRITE_DUMPS=1 rewrites it):\n")
-                                 .arg(dump)
-                             + QString::fromUtf8(diff.readAllStandardOutput())));
+            QFAIL(
+                qPrintable(QStringLiteral("the layout differs from %1 (MONITOR_WRITE_DUMPS=1 rewrites it):\n").arg(dump)
+                           + QString::fromUtf8(diff.readAllStandardOutput())));
         }
     }
 
@@ -171,11 +188,12 @@ private Q_SLOTS:
         for (const QString& name : kOrdem)
             w.componente(name)->setCaption(QStringLiteral("x"));
         w.LimpaTodosLabelSenha();
-        const QStringList limpos = {
-            QStringLiteral("PnlNumeroSenha"), QStringLiteral("PnlNumeroMesa"), QStringLiteral("LblUltSenha1"),
-            QStringLiteral("LblUltMesa1"), QStringLiteral("LblUltSenha2"), QStringLiteral("LblUltMesa2"),
-            QStringLiteral("LblUltSenha3"), QStringLiteral("LblUltMesa3"), QStringLiteral("lblpPreferencial1"),
-            QStringLiteral("lblpPreferencial2"), QStringLiteral("lblpPreferencial3")};
+        const QStringList limpos = {QStringLiteral("PnlNumeroSenha"),    QStringLiteral("PnlNumeroMesa"),
+                                    QStringLiteral("LblUltSenha1"),      QStringLiteral("LblUltMesa1"),
+                                    QStringLiteral("LblUltSenha2"),      QStringLiteral("LblUltMesa2"),
+                                    QStringLiteral("LblUltSenha3"),      QStringLiteral("LblUltMesa3"),
+                                    QStringLiteral("lblpPreferencial1"), QStringLiteral("lblpPreferencial2"),
+                                    QStringLiteral("lblpPreferencial3")};
         for (const QString& name : kOrdem)
             QCOMPARE(w.captionOf(name).isEmpty(), limpos.contains(name));
     }
@@ -222,7 +240,8 @@ private Q_SLOTS:
         QCOMPARE(w.componente(QStringLiteral("PnlSenhaChamadas"))->geometry(), QRect(0, 1200 - 416, 1600, 416));
         QCOMPARE(w.componente(QStringLiteral("PnlNomeCartorio"))->geometry(), QRect(0, 0, 1600, 82));
         QCOMPARE(w.componente(QStringLiteral("Panel7"))->geometry(), QRect(0, 82, 1600, 1200 - 416 - 82));
-        QCOMPARE(w.componente(QStringLiteral("PnlMesa"))->geometry().right(), w.componente(QStringLiteral("Panel7"))->contentsRect().right());
+        QCOMPARE(w.componente(QStringLiteral("PnlMesa"))->geometry().right(),
+                 w.componente(QStringLiteral("Panel7"))->contentsRect().right());
         QCOMPARE(w.tamanhoFonte(), 16);
         QCOMPARE(w.LarguraAnterior, 1600);
         QCOMPARE(w.AlturaAnterior, 1200);
@@ -272,7 +291,8 @@ private Q_SLOTS:
         const QSize moldura = w.frameGeometry().size() - w.size();
         w.resize(antes * 2 - moldura);
         QTRY_COMPARE(w.LarguraAnterior, antes.width() * 2);
-        QCOMPARE(w.componente(QStringLiteral("LblUltMesa1"))->geometry(), QRect(mesa.x() * 2, mesa.y() * 2, mesa.width() * 2, mesa.height() * 2));
+        QCOMPARE(w.componente(QStringLiteral("LblUltMesa1"))->geometry(),
+                 QRect(mesa.x() * 2, mesa.y() * 2, mesa.width() * 2, mesa.height() * 2));
     }
 
     void firstActivationMaximisesOnce()
@@ -299,8 +319,7 @@ private Q_SLOTS:
         QTest::newRow("24h evening") << QStringLiteral("HH:mm:ss") << noite << QStringLiteral("22:05:07") << 0;
         QTest::newRow("12h") << QStringLiteral("h:mm:ss AP") << noite << QStringLiteral("10:05:07 PM") << 0;
         QTest::newRow("dots") << QStringLiteral("hh.mm.ss") << manha << QStringLiteral("10.04.30") << 0;
-        QTest::newRow("the server's time") << QStringLiteral("HH:mm:ss") << noite << QStringLiteral("23:05:00")
-                                           << 3593;
+        QTest::newRow("the server's time") << QStringLiteral("HH:mm:ss") << noite << QStringLiteral("23:05:00") << 3593;
     }
     void clockUsesRegionalFormat()
     {
@@ -343,11 +362,13 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.findChild<QMenu*>(QStringLiteral("PopupMenuConfig"))->actions().size(), 1);
-        QCOMPARE(w.findChild<QAction*>(QStringLiteral("ipodeSenhasChamadas1"))->text(), QStringLiteral("Configurações"));
+        QCOMPARE(w.findChild<QAction*>(QStringLiteral("ipodeSenhasChamadas1"))->text(),
+                 QStringLiteral("Configurações"));
         for (TControl* c : w.componentes()) {
             QContextMenuEvent evento(QContextMenuEvent::Mouse, QPoint(2, 2), c->mapToGlobal(QPoint(2, 2)));
             QCoreApplication::sendEvent(c, &evento);
-            QCOMPARE(w.findChild<QMenu*>(QStringLiteral("PopupMenuConfig"))->isVisible(), c == w.componente(QStringLiteral("Label2")));
+            QCOMPARE(w.findChild<QMenu*>(QStringLiteral("PopupMenuConfig"))->isVisible(),
+                     c == w.componente(QStringLiteral("Label2")));
             w.findChild<QMenu*>(QStringLiteral("PopupMenuConfig"))->hide();
         }
         QSignalSpy pedidos(&w, &TFrmPrincipal::configuracaoSolicitada);
@@ -364,13 +385,19 @@ private Q_SLOTS:
         const QSize design(800, 600), small(640, 480);
         for (const QSize& size : {design, small}) {
             const QByteArray s = QByteArray::number(size.width());
-            QTest::newRow("PnlNumeroSenha " + s) << QStringLiteral("PnlNumeroSenha") << QStringLiteral("PREF-1234") << size;
+            QTest::newRow("PnlNumeroSenha " + s)
+                << QStringLiteral("PnlNumeroSenha") << QStringLiteral("PREF-1234") << size;
             QTest::newRow("PnlNumeroMesa " + s) << QStringLiteral("PnlNumeroMesa") << QStringLiteral("123") << size;
-            QTest::newRow("PnlPreferencial " + s) << QStringLiteral("PnlPreferencial") << QStringLiteral("PREFERENCIAL") << size;
-            QTest::newRow("LblUltSenha2 " + s) << QStringLiteral("LblUltSenha2") << QStringLiteral("PREFERENCIAL-99999") << size;
-            QTest::newRow("lblpPreferencial1 " + s) << QStringLiteral("lblpPreferencial1") << QStringLiteral("Preferencial Preferencial Preferencial") << size;
-            QTest::newRow("LblUltMesa3 " + s) << QStringLiteral("LblUltMesa3") << QStringLiteral("Guichê 12345") << size;
-            QTest::newRow("LblLocal " + s) << QStringLiteral("LblLocal") << QStringLiteral("Guichê Preferencial") << size;
+            QTest::newRow("PnlPreferencial " + s)
+                << QStringLiteral("PnlPreferencial") << QStringLiteral("PREFERENCIAL") << size;
+            QTest::newRow("LblUltSenha2 " + s)
+                << QStringLiteral("LblUltSenha2") << QStringLiteral("PREFERENCIAL-99999") << size;
+            QTest::newRow("lblpPreferencial1 " + s) << QStringLiteral("lblpPreferencial1")
+                                                    << QStringLiteral("Preferencial Preferencial Preferencial") << size;
+            QTest::newRow("LblUltMesa3 " + s)
+                << QStringLiteral("LblUltMesa3") << QStringLiteral("Guichê 12345") << size;
+            QTest::newRow("LblLocal " + s)
+                << QStringLiteral("LblLocal") << QStringLiteral("Guichê Preferencial") << size;
         }
     }
     void longTextsShowWhole()
@@ -435,7 +462,9 @@ private Q_SLOTS:
         w.componente(QStringLiteral("LblUltSenha1"))->setCaption(QStringLiteral("F-7"));
         QCOMPARE(w.componente(QStringLiteral("PnlNumeroMesa"))->displayFont().pixelSize(), 200);
         QCOMPARE(w.componente(QStringLiteral("LblUltMesa1"))->displayFont().pixelSize(), 53);
-        QCOMPARE(w.componente(QStringLiteral("LblUltSenha1"))->width(), QFontMetrics(w.componente(QStringLiteral("LblUltSenha1"))->font()).horizontalAdvance(QStringLiteral("F-7")));
+        QCOMPARE(w.componente(QStringLiteral("LblUltSenha1"))->width(),
+                 QFontMetrics(w.componente(QStringLiteral("LblUltSenha1"))->font())
+                     .horizontalAdvance(QStringLiteral("F-7")));
     }
 };
 

@@ -131,8 +131,9 @@ private Q_SLOTS:
         const QFontMetrics fm(font);
         QVERIFY(fm.horizontalAdvance(text) <= box.width());
         const QRect ink = fm.tightBoundingRect(text).translated(textfit::origin(font, text, box, box, centred));
-        QVERIFY2(box.contains(ink), qPrintable(QStringLiteral("ink %1,%2 %3x%4")
-                                                   .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+        QVERIFY2(
+            box.contains(ink),
+            qPrintable(QStringLiteral("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
         // One pixel larger would no longer fit: the font is as large as it can be.
         QFont larger = font;
         larger.setPixelSize(font.pixelSize() + 1);
@@ -160,9 +161,9 @@ private Q_SLOTS:
             QColor ink;
             int width;
         };
-        const Step steps[] = {{"F-1", Qt::white, 514},  {"P-12", Qt::white, 514}, {"", Qt::white, 514},
-                              {"F-1", Qt::white, 514},  {"P-12", Qt::white, 514}, {"F-1", Qt::yellow, 514},
-                              {"F-1", Qt::green, 514},  {"F-1", Qt::yellow, 514}, {"F-1", Qt::yellow, 300},
+        const Step steps[] = {{"F-1", Qt::white, 514},   {"P-12", Qt::white, 514}, {"", Qt::white, 514},
+                              {"F-1", Qt::white, 514},   {"P-12", Qt::white, 514}, {"F-1", Qt::yellow, 514},
+                              {"F-1", Qt::green, 514},   {"F-1", Qt::yellow, 514}, {"F-1", Qt::yellow, 300},
                               {"F-999", Qt::yellow, 300}};
         for (const Step& step : steps) {
             QImage images[2];
@@ -188,12 +189,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("pixels");
         QTest::addColumn<QSize>("size");
         const QSize clock(422, 97), call(822, 321);
-        QTest::newRow("clock, last digit") << "10:04:39" << "10:04:40" << 60 << clock;
-        QTest::newRow("clock, the hour") << "10:59:59" << "11:00:00" << 60 << clock;
-        QTest::newRow("clock, one more digit") << "9:59:59" << "10:00:00" << 60 << clock;
-        QTest::newRow("call, last digit") << "P-7" << "P-8" << 200 << call;
-        QTest::newRow("call, one more digit") << "F-19" << "F-120" << 200 << call;
-        QTest::newRow("desk") << "MESA 1" << "MESA 2" << 200 << call;
+        QTest::newRow("clock, last digit") << "10:04:39"
+                                           << "10:04:40" << 60 << clock;
+        QTest::newRow("clock, the hour") << "10:59:59"
+                                         << "11:00:00" << 60 << clock;
+        QTest::newRow("clock, one more digit") << "9:59:59"
+                                               << "10:00:00" << 60 << clock;
+        QTest::newRow("call, last digit") << "P-7"
+                                          << "P-8" << 200 << call;
+        QTest::newRow("call, one more digit") << "F-19"
+                                              << "F-120" << 200 << call;
+        QTest::newRow("desk") << "MESA 1"
+                              << "MESA 2" << 200 << call;
     }
     void partialRepaintLeavesNoStalePixels()
     {
@@ -217,7 +224,8 @@ private Q_SLOTS:
         QTest::qWait(50);
         panel.setCaption(after);
         QTest::qWait(50);
-        const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown =
+            window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
         const QImage whole = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.size(), whole.size());
         QVERIFY(shown == whole);

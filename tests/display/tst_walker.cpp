@@ -1,8 +1,8 @@
 #include <QtTest>
 
+#include "base/Errors.h"
 #include "display/EsperaChamada.h"
 #include "display/WalkerControl.h"
-#include "base/Errors.h"
 #include "support/FakePlatform.h"
 #include "support/ManualClock.h"
 
@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <mutex>
-#include <thread>
 #include <sys/resource.h>
+#include <thread>
 
 Q_DECLARE_METATYPE(TicketRow)
 Q_DECLARE_METATYPE(QList<TicketRow>)
@@ -40,8 +40,8 @@ public:
     std::atomic<int> closes{0};
 };
 
-TicketRow row(const QVariant& sigla, const QVariant& numero, const QVariant& pref,
-              const QVariant& mesa, const QVariant& local)
+TicketRow row(const QVariant& sigla, const QVariant& numero, const QVariant& pref, const QVariant& mesa,
+              const QVariant& local)
 {
     return {sigla, numero, pref, mesa, local};
 }
@@ -53,8 +53,8 @@ public:
     void setLocalCaption(const QString& text) override { record(QStringLiteral("local:") + text); }
     void setScreenTexts(const ScreenTexts& t) override
     {
-        record(QStringLiteral("tela:%1|%2|%3,%4,%5").arg(t.NumeroSenha, t.NumeroMesa, t.Linhas[0].Senha,
-                                                        t.Linhas[1].Senha, t.Linhas[2].Senha));
+        record(QStringLiteral("tela:%1|%2|%3,%4,%5")
+                   .arg(t.NumeroSenha, t.NumeroMesa, t.Linhas[0].Senha, t.Linhas[1].Senha, t.Linhas[2].Senha));
         if (onScreen)
             onScreen(t);
     }
@@ -129,17 +129,18 @@ private Q_SLOTS:
     {
         m_source->rows = {row("P", 3, 0, 2, "MESA"), row("F", 7, 1, 12, "MESA"), row("N", 9, 2, 1, "SALA")};
         std::unique_ptr<ThChamaSenha> walker(newWalker());
-        m_view->onScreen = [this](const ScreenTexts&) { if (m_source->opens >= 2) *m_parar = true; };
+        m_view->onScreen = [this](const ScreenTexts&) {
+            if (m_source->opens >= 2)
+                *m_parar = true;
+        };
         walker->start();
         QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->fim(), ThChamaSenha::Fim::Parada);
         QVERIFY(!m_view->wrongThread);
         const QStringList firstPass = m_view->events.mid(0, 11);
-        QCOMPARE(firstPass, (QStringList{
-            "pref:", "tela:||,,",
-            "local: MESA", "pref:PREFERENCIAL", "tela:P-3|2|,,",
-            "local: MESA", "pref:", "tela:F-7|12|P-3,,",
-            "local: SALA", "pref:", "tela:N-9|1|F-7,P-3,"}));
+        QCOMPARE(firstPass,
+                 (QStringList{"pref:", "tela:||,,", "local: MESA", "pref:PREFERENCIAL", "tela:P-3|2|,,", "local: MESA",
+                              "pref:", "tela:F-7|12|P-3,,", "local: SALA", "pref:", "tela:N-9|1|F-7,P-3,"}));
         // The second pass starts blank; the rows keep the calls before the last.
         QCOMPARE(m_view->events.mid(11, 2), (QStringList{"pref:", "tela:||F-7,P-3,"}));
         QCOMPARE(m_source->dates.first(), kDia);
@@ -209,10 +210,10 @@ private Q_SLOTS:
         const TicketRow n = row("N", 3, 0, 3, "MESA"), m = row("M", 4, 1, 4, "MESA");
         QTest::newRow("one new ticket") << QList<TicketRow>{a, b} << QList<TicketRow>{a, n, b}
                                         << QStringList{"A-1", "N-3", "B-2"};
-        QTest::newRow("two at once, in query order") << QList<TicketRow>{a, b} << QList<TicketRow>{n, a, m, b}
-                                                     << QStringList{"A-1", "N-3", "M-4", "B-2"};
-        QTest::newRow("new ticket before the last row") << QList<TicketRow>{a} << QList<TicketRow>{n, a}
-                                                        << QStringList{"A-1", "N-3"};
+        QTest::newRow("two at once, in query order")
+            << QList<TicketRow>{a, b} << QList<TicketRow>{n, a, m, b} << QStringList{"A-1", "N-3", "M-4", "B-2"};
+        QTest::newRow("new ticket before the last row")
+            << QList<TicketRow>{a} << QList<TicketRow>{n, a} << QStringList{"A-1", "N-3"};
     }
     void newCallCutsTheWaitShort()
     {
@@ -290,11 +291,11 @@ private Q_SLOTS:
         const TicketRow a = row("A", 1, 1, 1, "MESA"), b = row("B", 2, 1, 2, "MESA");
         const TicketRow n = row("N", 3, 0, 3, "MESA"), m = row("M", 4, 1, 4, "MESA");
         QTest::newRow("per-call time shorter than the announcement")
-            << false << 50 << QList<TicketRow>{a, b} << QList<TicketRow>{a, b} << false
-            << QStringList{"A-1", "B-2"} << QList<bool>{true};
+            << false << 50 << QList<TicketRow>{a, b} << QList<TicketRow>{a, b} << false << QStringList{"A-1", "B-2"}
+            << QList<bool>{true};
         QTest::newRow("announcement shorter than the per-call time")
-            << false << 900 << QList<TicketRow>{a, b} << QList<TicketRow>{a, b} << false
-            << QStringList{"A-1", "B-2"} << QList<bool>{false};
+            << false << 900 << QList<TicketRow>{a, b} << QList<TicketRow>{a, b} << false << QStringList{"A-1", "B-2"}
+            << QList<bool>{false};
         QTest::newRow("two new calls in one read")
             << true << 60000 << QList<TicketRow>{a} << QList<TicketRow>{n, a, m} << false
             << QStringList{"A-1", "N-3", "M-4"} << QList<bool>{true, true};
@@ -374,14 +375,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown"); // after each wait, "" for none
         const TicketRow a = row("A", 1, 1, 1, "MESA"), b = row("B", 2, 1, 2, "MESA");
         const TicketRow n = row("N", 3, 1, 3, "MESA");
-        QTest::newRow("called again")
-            << true << QList<TicketRow>{a} << QList<QList<TicketRow>>{{a, n}, {a}, {a, n}}
-            << QList<int>{60000, 50, 60000} << QStringList{"N-3", "", "N-3"};
+        QTest::newRow("called again") << true << QList<TicketRow>{a} << QList<QList<TicketRow>>{{a, n}, {a}, {a, n}}
+                                      << QList<int>{60000, 50, 60000} << QStringList{"N-3", "", "N-3"};
         QTest::newRow("ended in the queue, spoken")
-            << true << QList<TicketRow>{a, b} << QList<QList<TicketRow>>{{a, n}, {a}}
-            << QList<int>{60000, 50} << QStringList{"N-3", ""};
-        QTest::newRow("ended in the queue") << false << QList<TicketRow>{a, b} << QList<QList<TicketRow>>{{a}}
-                                            << QList<int>{50} << QStringList{""};
+            << true << QList<TicketRow>{a, b} << QList<QList<TicketRow>>{{a, n}, {a}} << QList<int>{60000, 50}
+            << QStringList{"N-3", ""};
+        QTest::newRow("ended in the queue")
+            << false << QList<TicketRow>{a, b} << QList<QList<TicketRow>>{{a}} << QList<int>{50} << QStringList{""};
     }
     void queueFollowsTheTicketsCalledNow()
     {
@@ -445,12 +445,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("local");
         QTest::addColumn<QString>("preferencial");
         const QVariant null;
-        QTest::newRow("normal") << row("F", 7, 1, 2, "MESA  ") << "F-7" << "MESA 2" << " MESA" << "";
-        QTest::newRow("priority 0") << row("P", 1, 0, 2, "MESA") << "P-1" << "MESA 2" << " MESA" << "PREFERENCIAL";
-        QTest::newRow("priority null") << row("P", 1, null, 2, "MESA") << "P-1" << "MESA 2" << " MESA" << "PREFERENCIAL";
-        QTest::newRow("null place") << row("F", 7, 1, 5, null) << "F-7" << " 5" << " " << "";
-        QTest::newRow("null desk number") << row("F", 7, 1, null, "MESA") << "F-7" << "MESA " << " MESA" << "";
-        QTest::newRow("null ticket number") << row("F", null, 1, 2, "MESA") << "F-" << "MESA 2" << " MESA" << "";
+        QTest::newRow("normal") << row("F", 7, 1, 2, "MESA  ") << "F-7"
+                                << "MESA 2"
+                                << " MESA"
+                                << "";
+        QTest::newRow("priority 0") << row("P", 1, 0, 2, "MESA") << "P-1"
+                                    << "MESA 2"
+                                    << " MESA"
+                                    << "PREFERENCIAL";
+        QTest::newRow("priority null") << row("P", 1, null, 2, "MESA") << "P-1"
+                                       << "MESA 2"
+                                       << " MESA"
+                                       << "PREFERENCIAL";
+        QTest::newRow("null place") << row("F", 7, 1, 5, null) << "F-7"
+                                    << " 5"
+                                    << " "
+                                    << "";
+        QTest::newRow("null desk number") << row("F", 7, 1, null, "MESA") << "F-7"
+                                          << "MESA "
+                                          << " MESA"
+                                          << "";
+        QTest::newRow("null ticket number") << row("F", null, 1, 2, "MESA") << "F-"
+                                            << "MESA 2"
+                                            << " MESA"
+                                            << "";
     }
     void readsNulls()
     {
@@ -461,7 +479,10 @@ private Q_SLOTS:
         QFETCH(QString, preferencial);
         m_source->rows = {ticket};
         std::unique_ptr<ThChamaSenha> walker(newWalker());
-        m_view->onScreen = [this](const ScreenTexts& t) { if (!t.NumeroSenha.isEmpty()) *m_parar = true; };
+        m_view->onScreen = [this](const ScreenTexts& t) {
+            if (!t.NumeroSenha.isEmpty())
+                *m_parar = true;
+        };
         walker->start();
         QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->quadro().historico(1).Senha, senha);
@@ -491,13 +512,16 @@ private Q_SLOTS:
             m_source->failure = QStringLiteral("conexão perdida");
         }
         bool boxOnWindowThread = false;
-        m_platform->boxes.onShow = [&](const ShownBox&) { boxOnWindowThread = QThread::currentThread() == qApp->thread(); };
+        m_platform->boxes.onShow = [&](const ShownBox&) {
+            boxOnWindowThread = QThread::currentThread() == qApp->thread();
+        };
         std::unique_ptr<ThChamaSenha> walker(newWalker());
         walker->start();
         QVERIFY(m_clock->runUntil([&] { return walker->isFinished(); }));
         QCOMPARE(walker->fim(), ThChamaSenha::Fim::Falha);
         QCOMPARE(m_platform->boxes.shown.size(), 1);
-        QCOMPARE(m_platform->boxes.shown[0].text, inDisplay ? QStringLiteral("falha na tela") : QStringLiteral("conexão perdida"));
+        QCOMPARE(m_platform->boxes.shown[0].text,
+                 inDisplay ? QStringLiteral("falha na tela") : QStringLiteral("conexão perdida"));
         QCOMPARE(m_platform->boxes.shown[0].title, QStringLiteral("Monitor de Senhas"));
         QCOMPARE(m_platform->boxes.shown[0].style, 0);
         QVERIFY(boxOnWindowThread);
@@ -607,12 +631,16 @@ private Q_SLOTS:
         int created = 0;
         connect(&control, &WalkerControl::walkerCreated, this, [&](ThChamaSenha* walker) {
             ++created;
-            connect(walker, &QThread::started, walker, [&] {
-                const int now = ++running;
-                int seen = most.load();
-                while (now > seen && !most.compare_exchange_weak(seen, now)) {}
-            }, Qt::DirectConnection);
-            connect(walker, &QThread::finished, walker, [&] { --running; }, Qt::DirectConnection);
+            connect(
+                walker, &QThread::started, walker,
+                [&] {
+                    const int now = ++running;
+                    int seen = most.load();
+                    while (now > seen && !most.compare_exchange_weak(seen, now)) {}
+                },
+                Qt::DirectConnection);
+            connect(
+                walker, &QThread::finished, walker, [&] { --running; }, Qt::DirectConnection);
         });
         control.startWalker();
         // A seed of its own per run, printed, so that a failing run can be replayed
@@ -698,7 +726,6 @@ private:
     const std::shared_ptr<std::atomic<bool>> m_parar = std::make_shared<std::atomic<bool>>(false);
     const std::shared_ptr<std::atomic<int>> m_tempo = std::make_shared<std::atomic<int>>(0);
 };
-
 
 QTEST_GUILESS_MAIN(TstWalker)
 #include "tst_walker.moc"

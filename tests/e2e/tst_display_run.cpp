@@ -22,8 +22,14 @@ QRect part(const QRect& window, double left, double top, double right, double bo
     return QRect(qRound(window.x() + left * window.width()), qRound(window.y() + top * window.height()),
                  qRound((right - left) * window.width()), qRound((bottom - top) * window.height()));
 }
-QRect ticketPanel(const QRect& w) { return part(w, 0.01, 0.20, 0.65, 0.51); }
-QRect deskPanel(const QRect& w) { return part(w, 0.67, 0.20, 0.99, 0.51); }
+QRect ticketPanel(const QRect& w)
+{
+    return part(w, 0.01, 0.20, 0.65, 0.51);
+}
+QRect deskPanel(const QRect& w)
+{
+    return part(w, 0.67, 0.20, 0.99, 0.51);
+}
 
 QString saveForDiagnosis(const QImage& screen, const QString& name)
 {
@@ -118,7 +124,7 @@ private Q_SLOTS:
         if (ticket != issuedTicket || desk != QLatin1String("1")) {
             const QString saved = saveForDiagnosis(screen, QStringLiteral("e2e-called-ticket.png"));
             QFAIL(qPrintable(QStringLiteral("waited for %1 at desk 1, read ticket '%2', desk '%3' in window %4x%5; "
-                                                "last screen in %6")
+                                            "last screen in %6")
                                  .arg(issuedTicket, ticket, desk)
                                  .arg(geometry.width())
                                  .arg(geometry.height())

@@ -105,8 +105,8 @@ private Q_SLOTS:
             loop.start();
             loop.wait(20000);
             // The connection-failure box has left its line for the journal.
-            QVERIFY2(loop.errors().contains(
-                         QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d VARLO: .*Unable to complete network"))),
+            QVERIFY2(loop.errors().contains(QRegularExpression(
+                         QStringLiteral("\\d\\d:\\d\\d:\\d\\d VARLO: .*Unable to complete network"))),
                      qPrintable(loop.errors()));
         } else {
             loop.start();
@@ -143,8 +143,9 @@ private Q_SLOTS:
             codes.append(QString::number(code));
         qInfo("server up to ticket on screen: %.1f s (%d starts, exit codes %s)", back / 1000.0, loop.starts(),
               qPrintable(codes.join(QLatin1Char(','))));
-        QVERIFY2(loop.longestBoxMs() <= BoxMs + 3000,
-                 qPrintable(QStringLiteral("the box '%1' stayed %2 ms").arg(loop.longestBox()).arg(loop.longestBoxMs())));
+        QVERIFY2(
+            loop.longestBoxMs() <= BoxMs + 3000,
+            qPrintable(QStringLiteral("the box '%1' stayed %2 ms").arg(loop.longestBox()).arg(loop.longestBoxMs())));
     }
 
 private:

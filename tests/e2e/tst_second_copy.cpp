@@ -28,8 +28,8 @@ private Q_SLOTS:
         first.start();
         QVERIFY2(first.running(), "the first copy did not start");
         const QString mainWindow = e2e::waitForWindow(QStringLiteral("^Monitor Senha \\[ "), first.pid(), 30000);
-        QVERIFY2(!mainWindow.isEmpty(), qPrintable(QStringLiteral("the first copy never showed its window: ")
-                                                   + first.errorOutput()));
+        QVERIFY2(!mainWindow.isEmpty(),
+                 qPrintable(QStringLiteral("the first copy never showed its window: ") + first.errorOutput()));
 
         // A copy from another folder: the probe looks for the window, not the path.
         e2e::Program second;

@@ -8,8 +8,8 @@
 #include "app/ui/Startup.h"
 
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
 
 namespace {

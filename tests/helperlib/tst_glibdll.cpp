@@ -1,9 +1,9 @@
-#include <QtTest>
 #include "support/Paths.h"
+#include <QtTest>
 
+#include "base/Errors.h"
 #include "helperlib/GLibDll.h"
 #include "platform/LinuxServices.h"
-#include "base/Errors.h"
 #include "support/ProgramPaths.h"
 
 #include <QTemporaryDir>
@@ -111,8 +111,10 @@ private Q_SLOTS:
         QTest::newRow("not ELF") << "BUILD" << testpaths::sourceDir() + "/CMakeLists.txt";
         QTest::newRow("missing file") << "BUILD" << testpaths::stageDir() + "/nothing-here";
         QTest::newRow("directory") << "BUILD" << testpaths::stageDir();
-        QTest::newRow("other item") << "VERSION" << "SELF";
-        QTest::newRow("self in lower case is a file name") << "BUILD" << "self";
+        QTest::newRow("other item") << "VERSION"
+                                    << "SELF";
+        QTest::newRow("self in lower case is a file name") << "BUILD"
+                                                           << "self";
     }
     void buildIdentifierAbsent()
     {
@@ -138,25 +140,44 @@ private Q_SLOTS:
         QTest::addColumn<QString>("released");
         QTest::addColumn<QString>("build");
         QTest::addColumn<bool>("update");
-        QTest::newRow("same") << "1.0.0.1" << "1.0.0.1" << false;
-        QTest::newRow("later last part") << "1.0.0.2" << "1.0.0.1" << true;
-        QTest::newRow("earlier") << "1.0.0.0" << "1.0.0.1" << false;
-        QTest::newRow("numbers, not text") << "1.0.0.10" << "1.0.0.9" << true;
-        QTest::newRow("first part wins") << "2.0" << "1.9.9.9" << true;
-        QTest::newRow("missing parts are zero") << "1.0" << "1.0.0.0" << false;
-        QTest::newRow("missing parts, later") << "1.0.0.1" << "1" << true;
-        QTest::newRow("leading zeros") << "1.00.010" << "1.0.9" << true;
-        QTest::newRow("huge parts") << "1.99999999999999999999" << "1.99999999999999999998" << true;
-        QTest::newRow("blanks around") << " 1.0.0.2 " << "1.0.0.1" << true;
-        QTest::newRow("empty released") << "" << "1.0.0.1" << false;
-        QTest::newRow("empty build") << "1.0.0.2" << "" << false;
-        QTest::newRow("letters") << "abc" << "1.0" << false;
-        QTest::newRow("double dot") << "1..2" << "1.0" << false;
-        QTest::newRow("suffix") << "1.2a" << "1.0" << false;
-        QTest::newRow("trailing dot") << "2." << "1.0" << false;
-        QTest::newRow("inner blank") << "1. 2" << "1.0" << false;
-        QTest::newRow("sign") << "+2" << "1" << false;
-        QTest::newRow("odd build") << "2.0" << "1.0 beta" << false;
+        QTest::newRow("same") << "1.0.0.1"
+                              << "1.0.0.1" << false;
+        QTest::newRow("later last part") << "1.0.0.2"
+                                         << "1.0.0.1" << true;
+        QTest::newRow("earlier") << "1.0.0.0"
+                                 << "1.0.0.1" << false;
+        QTest::newRow("numbers, not text") << "1.0.0.10"
+                                           << "1.0.0.9" << true;
+        QTest::newRow("first part wins") << "2.0"
+                                         << "1.9.9.9" << true;
+        QTest::newRow("missing parts are zero") << "1.0"
+                                                << "1.0.0.0" << false;
+        QTest::newRow("missing parts, later") << "1.0.0.1"
+                                              << "1" << true;
+        QTest::newRow("leading zeros") << "1.00.010"
+                                       << "1.0.9" << true;
+        QTest::newRow("huge parts") << "1.99999999999999999999"
+                                    << "1.99999999999999999998" << true;
+        QTest::newRow("blanks around") << " 1.0.0.2 "
+                                       << "1.0.0.1" << true;
+        QTest::newRow("empty released") << ""
+                                        << "1.0.0.1" << false;
+        QTest::newRow("empty build") << "1.0.0.2"
+                                     << "" << false;
+        QTest::newRow("letters") << "abc"
+                                 << "1.0" << false;
+        QTest::newRow("double dot") << "1..2"
+                                    << "1.0" << false;
+        QTest::newRow("suffix") << "1.2a"
+                                << "1.0" << false;
+        QTest::newRow("trailing dot") << "2."
+                                      << "1.0" << false;
+        QTest::newRow("inner blank") << "1. 2"
+                                     << "1.0" << false;
+        QTest::newRow("sign") << "+2"
+                              << "1" << false;
+        QTest::newRow("odd build") << "2.0"
+                                   << "1.0 beta" << false;
     }
     void releaseComparison()
     {

@@ -1,5 +1,5 @@
-#include <QtTest>
 #include "support/FakePlatform.h"
+#include <QtTest>
 
 #include "support/FinalizaProcesso.h"
 #include "support/LimiteInatividade.h"
@@ -48,8 +48,10 @@ private Q_SLOTS:
         QFETCH(QString, argument);
         FakePlatform fake;
         fake.processes.self = 1;
-        fake.processes.running = {{10, "/usr/bin/editor", {}}, {11, "/home/x/MonitorSenha", {}},
-                                  {1, "/opt/app/MonitorSenha", {}}, {12, "/opt/app/MonitorSenha", {}}};
+        fake.processes.running = {{10, "/usr/bin/editor", {}},
+                                  {11, "/home/x/MonitorSenha", {}},
+                                  {1, "/opt/app/MonitorSenha", {}},
+                                  {12, "/opt/app/MonitorSenha", {}}};
         FinalizaProcesso(argument);
         QFETCH(QList<qint64>, ended);
         QCOMPARE(fake.processes.terminated, ended);

@@ -44,10 +44,11 @@ private Q_SLOTS:
     void journalLine()
     {
         const QDateTime when(QDate(2026, 3, 7), QTime(8, 5, 9));
-        QCOMPARE(kiosk::logLine(when, QStringLiteral("VARLO"),
-                                QStringLiteral("Erro ao se conectar em:\rhost/3050:x.fdb\r\rErro: refused\r\nClasse: E")),
-                 QStringLiteral("2026-03-07 08:05:09 VARLO: Erro ao se conectar em: | host/3050:x.fdb |  | "
-                                "Erro: refused | Classe: E"));
+        QCOMPARE(
+            kiosk::logLine(when, QStringLiteral("VARLO"),
+                           QStringLiteral("Erro ao se conectar em:\rhost/3050:x.fdb\r\rErro: refused\r\nClasse: E")),
+            QStringLiteral("2026-03-07 08:05:09 VARLO: Erro ao se conectar em: | host/3050:x.fdb |  | "
+                           "Erro: refused | Classe: E"));
     }
 
     // A query that runs past the limit fires the watch once; one that ends

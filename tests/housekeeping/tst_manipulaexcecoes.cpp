@@ -1,5 +1,5 @@
-#include <QtTest>
 #include "support/FakePlatform.h"
+#include <QtTest>
 
 #include "support/ManipulaExcecoes.h"
 
@@ -11,11 +11,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QList<long>>("codes");
         QTest::addColumn<bool>("fatal");
-        QTest::newRow("fragment at start") << "Unable to complete network request to host \"srv\"." << QList<long>{} << true;
+        QTest::newRow("fragment at start")
+            << "Unable to complete network request to host \"srv\"." << QList<long>{} << true;
         QTest::newRow("fragment in the middle") << "dbExpress: SQL Server Error: bad" << QList<long>{} << true;
         QTest::newRow("lower case words") << "sql server error happened" << QList<long>{} << false;
         QTest::newRow("ordinary") << "Invalid time" << QList<long>{} << false;
-        QTest::newRow("read error code") << "Error reading data from the connection." << QList<long>{335544726L} << true;
+        QTest::newRow("read error code") << "Error reading data from the connection." << QList<long>{335544726L}
+                                         << true;
         QTest::newRow("write error code") << "Error writing data to the connection." << QList<long>{335544727L} << true;
         QTest::newRow("network error code") << "x" << QList<long>{335544721L, 335544726L} << true;
         QTest::newRow("connection lost") << "x" << QList<long>{335544741L} << true;
@@ -37,7 +39,8 @@ private Q_SLOTS:
         QCOMPARE(fake.boxes.shown[0].style, 16);
         QCOMPARE(fake.fatal.texts.size(), fatal ? 1 : 0);
         if (fatal)
-            QCOMPARE(fake.fatal.texts[0], QString("O sistema será finalizado por falha na comunicação com o Servidor de Banco de Dados."));
+            QCOMPARE(fake.fatal.texts[0],
+                     QString("O sistema será finalizado por falha na comunicação com o Servidor de Banco de Dados."));
     }
 
     void plainStdExceptionIsShown()

@@ -6,6 +6,8 @@
 #include "support/LifecycleProgram.h"
 
 #include "app/ui/MonitorApplication.h"
+#include "base/Clock.h"
+#include "base/Errors.h"
 #include "data/DMCadastro.h"
 #include "data/InfoConexao.h"
 #include "data/Parametros.h"
@@ -13,8 +15,6 @@
 #include "display/WalkerControl.h"
 #include "display/ui/FrmPrincipal.h"
 #include "platform/ui/LinuxUiServices.h"
-#include "base/Clock.h"
-#include "base/Errors.h"
 #include "support/ManualClock.h"
 #include "support/Termination.h"
 
@@ -42,8 +42,9 @@ public:
             if (running() > 0)
                 ++overlaps;
             auto fim = std::make_shared<std::atomic<int>>(-1);
-            connect(walker, &QThread::finished, walker, [walker, fim] { fim->store(int(walker->fim())); },
-                    Qt::DirectConnection);
+            connect(
+                walker, &QThread::finished, walker, [walker, fim] { fim->store(int(walker->fim())); },
+                Qt::DirectConnection);
             walkers.append(walker);
             ends.append(fim);
         });
@@ -168,7 +169,7 @@ private Q_SLOTS:
 
     void pcClockOffAndNotSettable_data()
     {
-        QTest::addColumn<int>("pcDays");     // the PC's date against the server's
+        QTest::addColumn<int>("pcDays"); // the PC's date against the server's
         QTest::addColumn<bool>("rowLocked"); // another program holds a change of the VERSAOBD row
         QTest::newRow("PC a day ahead") << 1 << false;
         QTest::newRow("PC a day behind") << -1 << false;
@@ -219,7 +220,8 @@ private Q_SLOTS:
 
         WalkerWatch watch;
         mostra(*w, &watch);
-        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"),
+                                  5000);
         w.reset();
         QTRY_VERIFY(watch.allEnded());
     }
@@ -234,10 +236,11 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         QCOMPARE(inst.fake.boxes.shown.size(), 1);
         const ShownBox box = inst.fake.boxes.shown[0];
-        QCOMPARE(box.text, QStringLiteral("Erro ao se conectar em:\r") + inst.office
-                               + QStringLiteral("\rVerifique se o caminho é válido e o Servidor está ativo.\r\r"
-                                                "Erro: ATENÇÃO !  Não foi possível atualizar data atual.\r"
-                                                "Classe: Exception"));
+        QCOMPARE(box.text,
+                 QStringLiteral("Erro ao se conectar em:\r") + inst.office
+                     + QStringLiteral("\rVerifique se o caminho é válido e o Servidor está ativo.\r\r"
+                                      "Erro: ATENÇÃO !  Não foi possível atualizar data atual.\r"
+                                      "Classe: Exception"));
         QCOMPARE(box.title, QStringLiteral("VARLO"));
         QCOMPARE(box.style, 16);
         QVERIFY(w->session().EncerrarSistema);
@@ -267,20 +270,20 @@ private Q_SLOTS:
     void firstShow_data()
     {
         QTest::addColumn<QByteArray>("cartorioIni"); // empty: no file
-        QTest::addColumn<QString>("list");          // the IN list, empty when not narrowed
+        QTest::addColumn<QString>("list"); // the IN list, empty when not narrowed
         QTest::addColumn<bool>("repetir");
-        QTest::addColumn<QString>("lastPrevious");  // the previous-call row once passes run
+        QTest::addColumn<QString>("lastPrevious"); // the previous-call row once passes run
         QTest::addColumn<bool>("soundOnce");
 
         QTest::newRow("no file") << QByteArray() << QString() << false << "P-1" << false;
         QTest::newRow("F only") << QByteArray("[MONITOR]\r\nTIPO_SENHA=F\r\nREPETIR_SOM=N\r\n") << "'F'" << false
                                 << "F-1" << true;
-        QTest::newRow("hand-edited, lower case") << QByteArray("[monitor]\r\ntipo_senha=P\r\n") << "'P'" << false
-                                                 << "P-1" << true;
-        QTest::newRow("repeat the sound") << QByteArray("[monitor]\r\ntipo_senha=F\r\nrepetir_som=S\r\n") << "'F'"
-                                          << true << "F-1" << false;
-        QTest::newRow("a quote cannot inject") << QByteArray("[MONITOR]\r\nTIPO_SENHA=',F\r\n") << "'''','F'"
-                                               << false << "F-1" << true;
+        QTest::newRow("hand-edited, lower case")
+            << QByteArray("[monitor]\r\ntipo_senha=P\r\n") << "'P'" << false << "P-1" << true;
+        QTest::newRow("repeat the sound")
+            << QByteArray("[monitor]\r\ntipo_senha=F\r\nrepetir_som=S\r\n") << "'F'" << true << "F-1" << false;
+        QTest::newRow("a quote cannot inject")
+            << QByteArray("[MONITOR]\r\nTIPO_SENHA=',F\r\n") << "'''','F'" << false << "F-1" << true;
         QTest::newRow("commas only") << QByteArray("[MONITOR]\r\nTIPO_SENHA=,,\r\n") << QString() << false << "P-1"
                                      << false;
     }
@@ -313,7 +316,8 @@ private Q_SLOTS:
         if (list.isEmpty())
             QCOMPARE(w->session().ticketSql(), ticketQuerySql(QString()));
         else
-            QVERIFY2(w->session().ticketSql().contains(QStringLiteral(" AND SIGLA_SENHA IN (") + list + QStringLiteral(") ")),
+            QVERIFY2(w->session().ticketSql().contains(QStringLiteral(" AND SIGLA_SENHA IN (") + list
+                                                       + QStringLiteral(") ")),
                      qPrintable(w->session().ticketSql()));
 
         QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("LblUltSenha1"))->caption(), lastPrevious, 10000);
@@ -355,7 +359,8 @@ private Q_SLOTS:
         QVERIFY(w->session().ticketSql().contains(QStringLiteral(" AND SIGLA_SENHA IN ('P') ")));
         // A call reached the screen and stays there (5 s) long enough to be read.
         QTRY_VERIFY_WITH_TIMEOUT(!inst.fake.sound.played.isEmpty(), 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"),
+                                  20000);
         QTest::qWait(2000);
         QCOMPARE(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"));
         QCOMPARE(watch.walkers.size(), 1);
@@ -394,17 +399,20 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         WalkerWatch watch;
         mostra(*w, &watch);
-        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"),
+                                  5000);
         QCOMPARE(w->componente(QStringLiteral("PnlNumeroMesa"))->caption(), QStringLiteral("2"));
         QCOMPARE(w->componente(QStringLiteral("LblLocal"))->caption(), QStringLiteral(" MESA"));
         QCOMPARE(w->componente(QStringLiteral("PnlPreferencial"))->caption(), QStringLiteral("PREFERENCIAL"));
 
         // A ticket called now appears at a later pass.
-        DbFixture::exec(inst.office,
-                        QStringLiteral("INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA, NUMERO_SENHA, "
-                                       "PREFERENCIAL, STATUS, CODATEND_TERM) VALUES (100, :D, 'N', 9, 1, 'A', 1)"),
-                        {{QStringLiteral("D"), DataDoDia.get()}});
-        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("N-9"), 10000);
+        DbFixture::exec(
+            inst.office,
+            QStringLiteral("INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA, NUMERO_SENHA, "
+                           "PREFERENCIAL, STATUS, CODATEND_TERM) VALUES (100, :D, 'N', 9, 1, 'A', 1)"),
+            {{QStringLiteral("D"), DataDoDia.get()}});
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("N-9"),
+                                  10000);
         QCOMPARE(w->componente(QStringLiteral("PnlPreferencial"))->caption(), QString());
         QCOMPARE(w->componente(QStringLiteral("PnlNumeroMesa"))->caption(), QStringLiteral("1"));
         QCOMPARE(watch.walkers.size(), 1);
@@ -483,7 +491,8 @@ private Q_SLOTS:
         auto w = std::make_unique<TFrmPrincipal>();
         WalkerWatch watch;
         mostra(*w, &watch);
-        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->componente(QStringLiteral("PnlNumeroSenha"))->caption(), QStringLiteral("P-1"),
+                                  5000);
         QCOMPARE(watch.walkers.size(), 1);
 
         QElapsedTimer elapsed;
@@ -571,8 +580,7 @@ private Q_SLOTS:
         QFile updater(servidor.path() + QStringLiteral("/AtualizaVarlo.exe"));
         QVERIFY(updater.open(QIODevice::WriteOnly));
         updater.close();
-        inst.program.writeConnection(inst.office,
-                                     "Servidor Aplica\xE7\xE3o=" + servidor.path().toLocal8Bit() + "\r\n");
+        inst.program.writeConnection(inst.office, "Servidor Aplica\xE7\xE3o=" + servidor.path().toLocal8Bit() + "\r\n");
         DbFixture::exec(inst.office, QStringLiteral("UPDATE VERSAOBD SET VERSAO_MSN = ' 2.0.0.0 '"));
         auto w = std::make_unique<TFrmPrincipal>();
         WalkerWatch watch;

@@ -39,8 +39,7 @@ private Q_SLOTS:
         LifecycleProgram program;
         program.writeConnection(server.location(QStringLiteral("CARTORIO.FDB")));
         TFDMCadastro dm;
-        QVERIFY2(InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro,
-                 qPrintable(fake.boxes.shown.value(0).text));
+        QVERIFY2(InfoConexaoAtual && InfoConexaoAtual->ConectadoCadastro, qPrintable(fake.boxes.shown.value(0).text));
         QVERIFY(fake.boxes.shown.isEmpty());
 
         server.stop();

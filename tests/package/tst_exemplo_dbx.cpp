@@ -1,5 +1,5 @@
-#include <QtTest>
 #include "support/Paths.h"
+#include <QtTest>
 
 #include "data/ConnectionDefinition.h"
 

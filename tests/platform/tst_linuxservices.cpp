@@ -1,5 +1,5 @@
-#include <QtTest>
 #include "support/Paths.h"
+#include <QtTest>
 
 #include "platform/LinuxServices.h"
 
@@ -55,7 +55,8 @@ private Q_SLOTS:
         platform::LinuxProcesses processes;
         const QString executable = QFileInfo(copy).canonicalFilePath();
         QVERIFY(listed(processes, child.processId(), executable));
-        QVERIFY(listed(processes, processes.currentPid(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath()));
+        QVERIFY(listed(processes, processes.currentPid(),
+                       QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath()));
 
         QVERIFY(processes.terminate(child.processId()));
         QVERIFY(child.waitForFinished(5000));
@@ -169,14 +170,13 @@ private Q_SLOTS:
     void launcherCanRun_data()
     {
         QTest::addColumn<QByteArray>("contents"); // "ELF": a copy of this machine's true
-        QTest::addColumn<int>("machineByte");     // replaces the ELF processor field's low byte; -1 keeps it
+        QTest::addColumn<int>("machineByte"); // replaces the ELF processor field's low byte; -1 keeps it
         QTest::addColumn<bool>("executable");
         QTest::addColumn<bool>("runs");
         QTest::newRow("program of this machine") << QByteArray("ELF") << -1 << true << true;
         QTest::newRow("script") << QByteArray("#!/bin/sh\nexit 0\n") << -1 << true << true;
         QTest::newRow("not executable") << QByteArray("ELF") << -1 << false << false;
-        QTest::newRow("Windows program") << QByteArray("MZ\x90\0\3\0\0\0\4\0\0\0\xff\xff\0\0") << -1 << true
-                                         << false;
+        QTest::newRow("Windows program") << QByteArray("MZ\x90\0\3\0\0\0\4\0\0\0\xff\xff\0\0") << -1 << true << false;
         QTest::newRow("program of another processor") << QByteArray("ELF") << 0x14 << true << false;
         QTest::newRow("missing") << QByteArray() << -1 << true << false;
     }
@@ -313,12 +313,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("after") << "HH:mm:ss t" << "HH:mm:ss";
-        QTest::newRow("long name") << "h:mm:ss AP tttt" << "h:mm:ss AP";
-        QTest::newRow("before") << "t HH:mm:ss" << "HH:mm:ss";
-        QTest::newRow("in the middle") << "HH:mm:ss t AP" << "HH:mm:ss AP";
-        QTest::newRow("quoted t stays") << "H'h'mm'min't" << "H'h'mm'min'";
-        QTest::newRow("none") << "HH:mm:ss" << "HH:mm:ss";
+        QTest::newRow("after") << "HH:mm:ss t"
+                               << "HH:mm:ss";
+        QTest::newRow("long name") << "h:mm:ss AP tttt"
+                                   << "h:mm:ss AP";
+        QTest::newRow("before") << "t HH:mm:ss"
+                                << "HH:mm:ss";
+        QTest::newRow("in the middle") << "HH:mm:ss t AP"
+                                       << "HH:mm:ss AP";
+        QTest::newRow("quoted t stays") << "H'h'mm'min't"
+                                        << "H'h'mm'min'";
+        QTest::newRow("none") << "HH:mm:ss"
+                              << "HH:mm:ss";
     }
     void timeZoneRemoved()
     {

@@ -1,5 +1,5 @@
-#include <QtTest>
 #include "support/FakePlatform.h"
+#include <QtTest>
 
 #include "data/MachineIdentity.h"
 
@@ -23,7 +23,7 @@ public:
     QString terminalClientName() override { throw std::runtime_error("client"); }
     QList<platform::NetworkAdapter> adapters() override { throw std::runtime_error("adapters"); }
 };
-}
+} // namespace
 
 Q_DECLARE_METATYPE(QList<platform::NetworkAdapter>)
 
@@ -35,12 +35,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("client");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("console session") << "" << "PC01" << "PC01";
-        QTest::newRow("CONSOLE") << "CONSOLE" << "PC01" << "PC01";
-        QTest::newRow("console in any case") << "Console" << "PC01" << "PC01";
-        QTest::newRow("remote client kept as stored") << "Term05" << "PC01" << "Term05";
-        QTest::newRow("no network, no client") << "" << "" << "";
-        QTest::newRow("remote client without network") << "TERM05" << "" << "TERM05";
+        QTest::newRow("console session") << ""
+                                         << "PC01"
+                                         << "PC01";
+        QTest::newRow("CONSOLE") << "CONSOLE"
+                                 << "PC01"
+                                 << "PC01";
+        QTest::newRow("console in any case") << "Console"
+                                             << "PC01"
+                                             << "PC01";
+        QTest::newRow("remote client kept as stored") << "Term05"
+                                                      << "PC01"
+                                                      << "Term05";
+        QTest::newRow("no network, no client") << ""
+                                               << ""
+                                               << "";
+        QTest::newRow("remote client without network") << "TERM05"
+                                                       << ""
+                                                       << "TERM05";
     }
     void machineName()
     {
@@ -59,8 +71,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("none") << QList<platform::NetworkAdapter>() << "";
         QTest::newRow("loopback only") << QList<platform::NetworkAdapter>{nic("lo", kZero, true)} << "";
-        QTest::newRow("one adapter")
-            << QList<platform::NetworkAdapter>{nic("lo", kZero, true), nic("eth0", kFirst)} << "0A-1B-2C-3D-4E-5F";
+        QTest::newRow("one adapter") << QList<platform::NetworkAdapter>{nic("lo", kZero, true), nic("eth0", kFirst)}
+                                     << "0A-1B-2C-3D-4E-5F";
         QTest::newRow("first non-zero wins")
             << QList<platform::NetworkAdapter>{nic("eth0", kFirst), nic("eth1", kSecond)} << "0A-1B-2C-3D-4E-5F";
         QTest::newRow("zero address skipped")

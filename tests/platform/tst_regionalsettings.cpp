@@ -17,10 +17,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("lang");
         QTest::addColumn<QString>("timeFormat");
         QTest::addColumn<QString>("dateFormat");
-        QTest::newRow("pt_BR time") << "" << "pt_BR.UTF-8" << "en_US.UTF-8" << "HH:mm:ss" << "dd/MM/yyyy";
-        QTest::newRow("en_US time") << "" << "en_US.UTF-8" << "pt_BR.UTF-8" << "h:mm:ss AP" << "M/d/yy";
-        QTest::newRow("LANG alone") << "" << "" << "pt_BR.UTF-8" << "HH:mm:ss" << "dd/MM/yyyy";
-        QTest::newRow("LC_ALL first") << "pt_BR.UTF-8" << "en_US.UTF-8" << "en_US.UTF-8" << "HH:mm:ss"
+        QTest::newRow("pt_BR time") << ""
+                                    << "pt_BR.UTF-8"
+                                    << "en_US.UTF-8"
+                                    << "HH:mm:ss"
+                                    << "dd/MM/yyyy";
+        QTest::newRow("en_US time") << ""
+                                    << "en_US.UTF-8"
+                                    << "pt_BR.UTF-8"
+                                    << "h:mm:ss AP"
+                                    << "M/d/yy";
+        QTest::newRow("LANG alone") << ""
+                                    << ""
+                                    << "pt_BR.UTF-8"
+                                    << "HH:mm:ss"
+                                    << "dd/MM/yyyy";
+        QTest::newRow("LC_ALL first") << "pt_BR.UTF-8"
+                                      << "en_US.UTF-8"
+                                      << "en_US.UTF-8"
+                                      << "HH:mm:ss"
                                       << "dd/MM/yyyy";
     }
     void formatsFollowTheEnvironment()

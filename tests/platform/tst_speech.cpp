@@ -1,17 +1,17 @@
 #include "support/TestMain.h"
 
+#include "base/Errors.h"
 #include "display/FraseChamada.h"
 #include "platform/EspeakSynthesizer.h"
 #include "platform/ui/LinuxSpeech.h"
-#include "base/Errors.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <atomic>
-#include <thread>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -214,8 +214,8 @@ private:
         }
         auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
         auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-        const QByteArray wav = "RIFF" + le32(36 + data.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(1)
-            + le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(data.size()) + data;
+        const QByteArray wav = "RIFF" + le32(36 + data.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(rate)
+            + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(data.size()) + data;
         const QString path = m_dir.filePath(QStringLiteral("chime%1.wav").arg(seconds));
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))

@@ -24,7 +24,7 @@ QRect inkOf(const QImage& image, QRgb background)
     return ink;
 }
 
-}
+} // namespace
 
 class TstTextMasks : public QObject {
     Q_OBJECT
@@ -64,11 +64,15 @@ private Q_SLOTS:
         // Antialiasing and hinting move an edge by a pixel or two at most.
         const int slack = 3;
         QVERIFY2(qAbs(ink.left() - expected.left()) <= slack && qAbs(ink.right() - expected.right()) <= slack
-                     && qAbs(ink.top() - expected.top()) <= slack
-                     && qAbs(ink.bottom() - expected.bottom()) <= slack,
+                     && qAbs(ink.top() - expected.top()) <= slack && qAbs(ink.bottom() - expected.bottom()) <= slack,
                  qPrintable(QStringLiteral("ink %1,%2 %3x%4, metrics %5,%6 %7x%8")
-                                .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())
-                                .arg(expected.x()).arg(expected.y()).arg(expected.width())
+                                .arg(ink.x())
+                                .arg(ink.y())
+                                .arg(ink.width())
+                                .arg(ink.height())
+                                .arg(expected.x())
+                                .arg(expected.y())
+                                .arg(expected.width())
                                 .arg(expected.height())));
     }
 };

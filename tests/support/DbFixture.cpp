@@ -50,7 +50,7 @@ QString templateDir(bool demo)
 
 int fixtureCounter = 0;
 
-}  // namespace
+} // namespace
 
 bool DbFixture::requireServer()
 {
@@ -76,10 +76,7 @@ QString DbFixture::dataDir()
 
 DbFixture::DbFixture()
 {
-    m_dir = QStringLiteral("%1/t-%2-%3")
-                .arg(dataDir())
-                .arg(QCoreApplication::applicationPid())
-                .arg(++fixtureCounter);
+    m_dir = QStringLiteral("%1/t-%2-%3").arg(dataDir()).arg(QCoreApplication::applicationPid()).arg(++fixtureCounter);
     QDir(m_dir).removeRecursively();
     QDir().mkpath(m_dir);
 }

@@ -37,13 +37,13 @@ struct Xcb {
     using HasError = int (*)(xcb_connection_t*);
     using InternAtom = xcb_intern_atom_cookie_t (*)(xcb_connection_t*, uint8_t, uint16_t, const char*);
     using InternAtomReply = xcb_intern_atom_reply_t* (*)(xcb_connection_t*, xcb_intern_atom_cookie_t,
-                                                          xcb_generic_error_t**);
+                                                         xcb_generic_error_t**);
     using SendEvent = xcb_void_cookie_t (*)(xcb_connection_t*, uint8_t, xcb_window_t, uint32_t, const char*);
     using Flush = int (*)(xcb_connection_t*);
     using Disconnect = void (*)(xcb_connection_t*);
     using GetInputFocus = xcb_get_input_focus_cookie_t (*)(xcb_connection_t*);
     using GetInputFocusReply = xcb_get_input_focus_reply_t* (*)(xcb_connection_t*, xcb_get_input_focus_cookie_t,
-                                                                 xcb_generic_error_t**);
+                                                                xcb_generic_error_t**);
 
     Xcb()
     {
@@ -287,7 +287,7 @@ QImage glyphsOnWhite(const QImage& image)
         for (int x = 0; x < source.width(); ++x) {
             const QRgb p = source.pixel(x, y);
             const int distance = qAbs(qRed(p) - qRed(background)) + qAbs(qGreen(p) - qGreen(background))
-                                 + qAbs(qBlue(p) - qBlue(background));
+                + qAbs(qBlue(p) - qBlue(background));
             if (distance > 150)
                 result.setPixel(x + margin, y + margin, qRgb(0, 0, 0));
         }
@@ -346,7 +346,8 @@ bool Program::stage(const QString& database)
 {
     if (!m_dir.isValid())
         return false;
-    for (const QString& name : {QStringLiteral("MonitorSenha"), QStringLiteral("VarloLib.dll"), QStringLiteral("senha")}) {
+    for (const QString& name :
+         {QStringLiteral("MonitorSenha"), QStringLiteral("VarloLib.dll"), QStringLiteral("senha")}) {
         const QString target = m_dir.filePath(name);
         QFile::remove(target);
         if (!QFile::copy(testpaths::stageDir() + QLatin1Char('/') + name, target))
@@ -364,14 +365,14 @@ void Program::writeSettings(const QString& tiposSenha, bool repetirSom)
 {
     QFile ini(m_dir.filePath(QStringLiteral("CARTORIO.ini")));
     if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        ini.write("[MONITOR]\r\nTIPO_SENHA=" + tiposSenha.toLatin1() + "\r\nREPETIR_SOM="
-                  + (repetirSom ? "S" : "N") + "\r\n");
+        ini.write("[MONITOR]\r\nTIPO_SENHA=" + tiposSenha.toLatin1() + "\r\nREPETIR_SOM=" + (repetirSom ? "S" : "N")
+                  + "\r\n");
 }
 
 Result Program::senha(const QStringList& args)
 {
-    return run(m_dir.filePath(QStringLiteral("senha")),
-               QStringList{QStringLiteral("--database"), m_database} + args, 30000, environment());
+    return run(m_dir.filePath(QStringLiteral("senha")), QStringList{QStringLiteral("--database"), m_database} + args,
+               30000, environment());
 }
 
 void Program::setEnvironment(const QString& name, const QString& value)
@@ -388,8 +389,8 @@ void Program::start()
     // server's; a bounding set without that capability keeps the clock.
     if (geteuid() == 0) {
         m_process.start(QStringLiteral("setpriv"),
-                        QStringList{QStringLiteral("--bounding-set"), QStringLiteral("-sys_time"),
-                                    QStringLiteral("--"), executable()}
+                        QStringList{QStringLiteral("--bounding-set"), QStringLiteral("-sys_time"), QStringLiteral("--"),
+                                    executable()}
                             + m_arguments);
     } else {
         m_process.start(executable(), m_arguments);
@@ -436,7 +437,8 @@ bool PrivateServer::start(QString* error)
     for (int port = first; port < first + 20; ++port) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PORT"), QString::number(port));
-        const Result r = run(scriptPath(QStringLiteral("fbserver")), {QStringLiteral("start"), m_root.path()}, 60000, env);
+        const Result r =
+            run(scriptPath(QStringLiteral("fbserver")), {QStringLiteral("start"), m_root.path()}, 60000, env);
         m_started = true;
         if (r.finished && r.exitCode == 0) {
             const QRegularExpression hostLine(QStringLiteral("MONITOR_FB_HOST=(\\S+)"));
@@ -500,9 +502,9 @@ void PrivateServer::stop()
 QString PrivateServer::createDemoDatabases(QString* error)
 {
     const QString dir = m_root.filePath(QStringLiteral("data/db"));
-    const Result r = run(scriptPath(QStringLiteral("mkdb")),
-                         {dir, QStringLiteral("--demo"), QStringLiteral("--server"), m_host, QStringLiteral("--force")},
-                         120000);
+    const Result r =
+        run(scriptPath(QStringLiteral("mkdb")),
+            {dir, QStringLiteral("--demo"), QStringLiteral("--server"), m_host, QStringLiteral("--force")}, 120000);
     const QRegularExpression databaseLine(QStringLiteral("Database=(\\S+)"));
     const QString database = databaseLine.match(r.out).captured(1);
     if (!r.finished || r.exitCode != 0 || database.isEmpty())

@@ -108,7 +108,7 @@ public:
     void thaw();
     // Starts it again on the same port, with the same databases.
     bool restart(QString* error);
-    QString host() const { return m_host; }   // 127.0.0.1/<port>
+    QString host() const { return m_host; } // 127.0.0.1/<port>
     // Creates CARTORIO.FDB and USUARIO.FDB (demo content); the "Database" text.
     QString createDemoDatabases(QString* error);
 

@@ -1,6 +1,5 @@
 #include "support/FakePlatform.h"
 
-
 FakePlatform::FakePlatform() : m_saved(platform::services())
 {
     auto& s = platform::services();

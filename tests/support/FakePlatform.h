@@ -2,9 +2,9 @@
 // Test doubles for every platform service. Install them with FakePlatform;
 // the previous services come back when it goes out of scope.
 
+#include "base/Clock.h"
 #include "platform/LinuxServices.h"
 #include "platform/Platform.h"
-#include "base/Clock.h"
 
 #include <QMap>
 #include <QPoint>
@@ -22,7 +22,9 @@ struct ShownBox {
 class FakeWindowRegistry : public platform::WindowRegistry {
 public:
     void publish(const void* window, const QString& className, const QString& caption) override
-    { windows[window] = {className, caption}; }
+    {
+        windows[window] = {className, caption};
+    }
     void withdraw(const void* window) override { windows.remove(window); }
     bool find(const QString& className, const QString& caption) override
     {
@@ -95,7 +97,11 @@ public:
 
 class FakeSystemClock : public platform::SystemClock {
 public:
-    bool setLocalTime(const QDateTime& local) override { sets.append(local); return accept; }
+    bool setLocalTime(const QDateTime& local) override
+    {
+        sets.append(local);
+        return accept;
+    }
     QList<QDateTime> sets;
     bool accept = true;
 };
@@ -105,7 +111,11 @@ public:
     QList<platform::ProcessInfo> list() override { return running; }
     QList<platform::ProcessInfo> ownProcesses() override { return running; }
     qint64 currentPid() override { return self; }
-    bool terminate(qint64 pid) override { terminated.append(pid); return true; }
+    bool terminate(qint64 pid) override
+    {
+        terminated.append(pid);
+        return true;
+    }
     QList<platform::ProcessInfo> running;
     QList<qint64> terminated;
     qint64 self = 1;
@@ -114,7 +124,10 @@ public:
 class FakeLauncher : public platform::Launcher {
 public:
     bool runDetached(const QString& program, const QStringList& arguments, int showState) override
-    { launched.append({(QStringList{program} + arguments).join(QLatin1Char(' ')), showState}); return true; }
+    {
+        launched.append({(QStringList{program} + arguments).join(QLatin1Char(' ')), showState});
+        return true;
+    }
     bool canRun(const QString& path) override { return runnable.contains(path); }
     QList<QPair<QString, int>> launched;
     QStringList runnable; // paths canRun accepts

@@ -29,8 +29,8 @@ LifecycleProgram::~LifecycleProgram()
 void LifecycleProgram::writeConnection(const QString& database, const QByteArray& extra) const
 {
     writeFile(QStringLiteral("dbxconnections.ini"),
-              "[CART\xD3RIO]\r\nDriverName=Interbase\r\nDatabase=" + database.toLocal8Bit()
-                  + "\r\nSQLDialect=3\r\n" + extra);
+              "[CART\xD3RIO]\r\nDriverName=Interbase\r\nDatabase=" + database.toLocal8Bit() + "\r\nSQLDialect=3\r\n"
+                  + extra);
 }
 
 void LifecycleProgram::writeFile(const QString& name, const QByteArray& bytes) const
@@ -71,8 +71,8 @@ bool PrivateFbServer::run(const QString& command)
     script.setProcessEnvironment(env);
     script.start(testpaths::sourceDir() + QStringLiteral("/scripts/fbserver"),
                  {command, m_dir.path() + QStringLiteral("/srv")});
-    const bool ok = script.waitForFinished(60000) && script.exitStatus() == QProcess::NormalExit
-        && script.exitCode() == 0;
+    const bool ok =
+        script.waitForFinished(60000) && script.exitStatus() == QProcess::NormalExit && script.exitCode() == 0;
     if (!ok)
         m_error = QString::fromLocal8Bit(script.readAllStandardError());
     return ok;

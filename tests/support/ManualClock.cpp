@@ -5,7 +5,8 @@
 #include <QThread>
 #include <chrono>
 
-ManualClock::ManualClock(const QDateTime& pcStart) : m_pcAt(pcStart) {}
+ManualClock::ManualClock(const QDateTime& pcStart) : m_pcAt(pcStart)
+{}
 
 QDateTime ManualClock::pcNow() const
 {

@@ -44,7 +44,7 @@ private:
     // takes it for "none".
     static constexpr qint64 StartMs = 3600 * 1000;
     std::atomic<qint64> m_ms{StartMs};
-    QDateTime m_pcAt;   // the PC's clock at m_pcSetMs
+    QDateTime m_pcAt; // the PC's clock at m_pcSetMs
     qint64 m_pcSetMs = StartMs;
     std::multimap<qint64, std::condition_variable*> m_waits; // deadline -> what to notify
 };

@@ -7,7 +7,7 @@ namespace e2e {
 namespace {
 // Boxes of the program: the "VARLO" boxes and the plain and fatal ones.
 const QString BoxNames = QStringLiteral("^(VARLO|Monitor de Senhas)$");
-}
+} // namespace
 
 RestartLoop::RestartLoop(Program& program, int delayMs) : m_program(program), m_delayMs(delayMs)
 {
@@ -26,7 +26,7 @@ void RestartLoop::poll()
     if (!m_waitingForRestart && !m_program.running()) {
         m_errors += m_program.errorOutput();
         m_exitCodes.append(m_program.process().exitStatus() == QProcess::NormalExit ? m_program.process().exitCode()
-                                                                                     : -1);
+                                                                                    : -1);
         m_waitingForRestart = true;
         m_ended.start();
     }

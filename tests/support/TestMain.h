@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QtTest>
 
-#define MONITOR_TEST_MAIN(TestObject)                                   \
-    int main(int argc, char** argv)                                     \
-    {                                                                   \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))             \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                    \
-        QApplication app(argc, argv);                                   \
-        TestObject tc;                                                  \
-        QTEST_SET_MAIN_SOURCE_PATH                                      \
-        return QTest::qExec(&tc, argc, argv);                           \
+#define MONITOR_TEST_MAIN(TestObject)                                                                                  \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                            \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                                                   \
+        QApplication app(argc, argv);                                                                                  \
+        TestObject tc;                                                                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
     }

@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <sys/stat.h>
@@ -60,17 +60,19 @@ QDate today()
 QString demoOffice(DbFixture& fx)
 {
     const QString db = fx.createOffice(true);
-    DbFixture::exec(db, QStringLiteral("INSERT INTO ATEND_TERMINAL (CODATEND_TERM, NUMERO_MESA, LOCAL_ATEND)"
-                                       " VALUES (7, 3, 'GUICHE')"));
+    DbFixture::exec(db,
+                    QStringLiteral("INSERT INTO ATEND_TERMINAL (CODATEND_TERM, NUMERO_MESA, LOCAL_ATEND)"
+                                   " VALUES (7, 3, 'GUICHE')"));
     return db;
 }
 
 void addTicket(const QString& db, const QDate& day, const QString& sigla, int numero, const QVariant& pref,
                const QString& status, const QVariant& term)
 {
-    DbFixture::exec(db, QStringLiteral("INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA,"
-                                       " NUMERO_SENHA, PREFERENCIAL, STATUS, CODATEND_TERM)"
-                                       " VALUES (NEXT VALUE FOR GEN_ATEND_SENHA, :D, :S, :N, :P, :ST, :T)"),
+    DbFixture::exec(db,
+                    QStringLiteral("INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA,"
+                                   " NUMERO_SENHA, PREFERENCIAL, STATUS, CODATEND_TERM)"
+                                   " VALUES (NEXT VALUE FOR GEN_ATEND_SENHA, :D, :S, :N, :P, :ST, :T)"),
                     {{"D", day}, {"S", sigla}, {"N", numero}, {"P", pref}, {"ST", status}, {"T", term}});
 }
 
@@ -220,8 +222,7 @@ void TstSenha::recallMovesTicket()
     const TicketState s = ticketState(db, "F", 1);
     QCOMPARE(s.count, 1);
     QCOMPARE(s.term, 7);
-    QCOMPARE(senha(db, {"listar"}).lines,
-             (QStringList{"P-1\tMESA 2\tPREFERENCIAL", "F-1\tGUICHE 3\t"}));
+    QCOMPARE(senha(db, {"listar"}).lines, (QStringList{"P-1\tMESA 2\tPREFERENCIAL", "F-1\tGUICHE 3\t"}));
 }
 
 void TstSenha::failures_data()
@@ -270,8 +271,8 @@ void TstSenha::listarInDisplayOrder_data()
     // without a desk row gives an empty desk text.
     QTest::newRow("every type") << QStringList{"listar"}
                                 << QStringList{"N-5\t \tPREFERENCIAL", "P-1\tMESA 2\tPREFERENCIAL", "F-1\tMESA 1\t"};
-    QTest::newRow("types of this screen") << QStringList{"listar", "--tipos", "F,P"}
-                                          << QStringList{"P-1\tMESA 2\tPREFERENCIAL", "F-1\tMESA 1\t"};
+    QTest::newRow("types of this screen")
+        << QStringList{"listar", "--tipos", "F,P"} << QStringList{"P-1\tMESA 2\tPREFERENCIAL", "F-1\tMESA 1\t"};
     QTest::newRow("no called ticket of the type") << QStringList{"listar", "--tipos", "G"} << QStringList{};
 }
 
@@ -284,9 +285,9 @@ void TstSenha::listarInDisplayOrder()
     DbFixture fx;
     const QString db = demoOffice(fx);
     addTicket(db, today(), "N", 5, QVariant(), "A", 42);
-    addTicket(db, today(), "N", 6, 0, "A", QVariant());          // no desk: not listed
-    addTicket(db, today().addDays(-1), "F", 9, 0, "A", 1);       // another day: not listed
-    addTicket(db, today(), "F", 3, 0, "F", 1);                   // another state: not listed
+    addTicket(db, today(), "N", 6, 0, "A", QVariant()); // no desk: not listed
+    addTicket(db, today().addDays(-1), "F", 9, 0, "A", 1); // another day: not listed
+    addTicket(db, today(), "F", 3, 0, "F", 1); // another state: not listed
     const Run r = senha(db, args);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.lines, expected);
@@ -299,8 +300,9 @@ void TstSenha::definitionFile_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("section name in other case, first Database wins")
         << QByteArray("[outro]\nDatabase=nada:/x.fdb\n[cart\xd3rio]\nDatabase=%DB%\nDatabase=nada:/y.fdb\n") << 0 << "";
-    QTest::newRow("first section wins")
-        << QByteArray("[CART\xd3RIO]\nDatabase=%DB%\n[CART\xd3RIO]\nUser_Name=NINGUEM\n") << 0 << "";
+    QTest::newRow("first section wins") << QByteArray(
+        "[CART\xd3RIO]\nDatabase=%DB%\n[CART\xd3RIO]\nUser_Name=NINGUEM\n")
+                                        << 0 << "";
     QTest::newRow("CRLF, blanks after the equals sign")
         << QByteArray("; comment\r\n[CART\xd3RIO]\r\nDatabase=   %DB%\r\n") << 0 << "";
     QTest::newRow("user of the section wins")
@@ -359,11 +361,11 @@ void TstSenha::demoCallsInTurn()
 
 void TstSenha::verificar_data()
 {
-    QTest::addColumn<bool>("adminOwned");     // the office database belongs to the server's administrator
-    QTest::addColumn<QStringList>("setup");   // statements run on the office database first
+    QTest::addColumn<bool>("adminOwned"); // the office database belongs to the server's administrator
+    QTest::addColumn<QStringList>("setup"); // statements run on the office database first
     QTest::addColumn<QString>("tipos");
-    QTest::addColumn<QString>("problem");     // what the report says is wrong; empty when all is well
-    QTest::addColumn<QString>("fix");         // the statement printed for the administrator
+    QTest::addColumn<QString>("problem"); // what the report says is wrong; empty when all is well
+    QTest::addColumn<QString>("fix"); // the statement printed for the administrator
     const QString index = QStringLiteral("IDX_ATEND_SENHA_DATA_STATUS");
     const QString scanned = QStringLiteral("lê a tabela ATEND_SENHA inteira");
     const QString create = "CREATE INDEX " + index + " ON ATEND_SENHA (DATA_SENHA, STATUS);";
@@ -371,8 +373,8 @@ void TstSenha::verificar_data()
     QTest::newRow("index of the schema, narrowed to types")
         << false << QStringList{} << "F,P" << QString() << QString();
     QTest::newRow("no index") << false << QStringList{"DROP INDEX " + index} << QString() << scanned << create;
-    QTest::newRow("no index, narrowed to types") << false << QStringList{"DROP INDEX " + index} << "F" << scanned
-                                                 << create;
+    QTest::newRow("no index, narrowed to types")
+        << false << QStringList{"DROP INDEX " + index} << "F" << scanned << create;
     QTest::newRow("index left inactive") << false << QStringList{"ALTER INDEX " + index + " INACTIVE"} << QString()
                                          << scanned << "ALTER INDEX " + index + " ACTIVE;";
     QTest::newRow("index on the date alone")
@@ -437,7 +439,7 @@ void TstSenha::verificar()
 void TstSenha::verificarRefusesWhatAMemberLinks_data()
 {
     QTest::addColumn<QString>("target"); // "fifo", "/dev/zero" or "secret"
-    QTest::addColumn<bool>("members");   // the link is a member's, not root's
+    QTest::addColumn<bool>("members"); // the link is a member's, not root's
     QTest::newRow("root's link to a FIFO") << "fifo" << false;
     QTest::newRow("root's link to /dev/zero") << "/dev/zero" << false;
     QTest::newRow("a member's link to a FIFO") << "fifo" << true;

@@ -23,11 +23,11 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Monitor Senha [ 1.0.0.1 ]");
-const QString kUpdaterMissing = QStringLiteral(
-    "A versão atual do sistema está desatualizada.\r"
-    "Porém, o programa de atualização (ATUALIZAVARLO.Exe) não foi localizado no SERVIDOR.\r"
-    "Não será possível atualizar/executar o sistema agora.\r"
-    "Contate o suporte técnico para resolver o problema.");
+const QString kUpdaterMissing =
+    QStringLiteral("A versão atual do sistema está desatualizada.\r"
+                   "Porém, o programa de atualização (ATUALIZAVARLO.Exe) não foi localizado no SERVIDOR.\r"
+                   "Não será possível atualizar/executar o sistema agora.\r"
+                   "Contate o suporte técnico para resolver o problema.");
 
 // A stand-in updater that writes its arguments, one a line, beside itself.
 bool writeUpdater(const QString& dir)
@@ -89,9 +89,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("news");
-        QTest::newRow("no extension") << "/opt/m/MonitorSenha" << "/opt/m/NovidadesMonitorSenha.INI";
-        QTest::newRow("extension replaced") << "/opt/m/PAINEL.EXE" << "/opt/m/NovidadesPAINEL.INI";
-        QTest::newRow("last extension only") << "/opt/m/a.b.exe" << "/opt/m/Novidadesa.b.INI";
+        QTest::newRow("no extension") << "/opt/m/MonitorSenha"
+                                      << "/opt/m/NovidadesMonitorSenha.INI";
+        QTest::newRow("extension replaced") << "/opt/m/PAINEL.EXE"
+                                            << "/opt/m/NovidadesPAINEL.INI";
+        QTest::newRow("last extension only") << "/opt/m/a.b.exe"
+                                             << "/opt/m/Novidadesa.b.INI";
     }
     void newsFileName()
     {
@@ -103,9 +106,9 @@ private Q_SLOTS:
     void handOver_data()
     {
         QTest::addColumn<QVariant>("released"); // VERSAO_MSN; null QVariant: NULL; "-": no row
-        QTest::addColumn<QString>("updater");   // in the server folder: script, windows, none; running: started before
+        QTest::addColumn<QString>("updater"); // in the server folder: script, windows, none; running: started before
         QTest::addColumn<bool>("quiosque");
-        QTest::addColumn<QString>("outcome");   // launch, warning, nothing, goes on
+        QTest::addColumn<QString>("outcome"); // launch, warning, nothing, goes on
 
         QTest::newRow("newer, updater present") << QVariant("2.0.0.0") << "script" << false << "launch";
         QTest::newRow("blanks around are trimmed") << QVariant("  2.0.0.0  ") << "script" << false << "launch";
@@ -166,15 +169,16 @@ private Q_SLOTS:
         bool encerrar = false;
         const QString journal = standardError([&] {
             VerificaNovaVersao(dm, QStringLiteral("VERSAO_MSN"), QStringLiteral("1.0.0.1"), kCaption, encerrar,
-                                  quiosque);
+                               quiosque);
         });
 
         if (launches) {
             const QString args = servidor.path() + QStringLiteral("/args.txt");
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(args), 5000);
             const QStringList got = QString::fromLocal8Bit(readAll(args)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            QCOMPARE(got, (QStringList{program.executable(), servidor.path() + QStringLiteral("/MonitorSenha"),
-                                       "TFrmPrincipal", "Monitor", "Senha", "[", "1.0.0.1", "]"}));
+            QCOMPARE(got,
+                     (QStringList{program.executable(), servidor.path() + QStringLiteral("/MonitorSenha"),
+                                  "TFrmPrincipal", "Monitor", "Senha", "[", "1.0.0.1", "]"}));
             QVERIFY(encerrar);
             QVERIFY(terminationRequested());
             QVERIFY(fake.boxes.shown.isEmpty());
@@ -242,8 +246,9 @@ private Q_SLOTS:
         program.writeConnection(office);
         TFDMCadastro dm;
         bool encerrar = false;
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, VerificaNovaVersao(dm, QStringLiteral("VERSAO_XYZ"),
-                                                                      QStringLiteral("1.0.0.1"), kCaption, encerrar));
+        QVERIFY_THROWS_EXCEPTION(
+            EDatabaseError,
+            VerificaNovaVersao(dm, QStringLiteral("VERSAO_XYZ"), QStringLiteral("1.0.0.1"), kCaption, encerrar));
         QVERIFY(!encerrar);
         QVERIFY(fake.boxes.shown.isEmpty());
         QVERIFY(!terminationRequested());

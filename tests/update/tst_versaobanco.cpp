@@ -1,12 +1,12 @@
+#include "base/Clock.h"
 #include "data/DMCadastro.h"
 #include "data/DmTestDb.h"
 #include "data/FakeSplash.h"
 #include "data/FbClient.h"
 #include "support/FakePlatform.h"
-#include "base/Clock.h"
 #include "support/ManualClock.h"
-#include <QtTest>
 #include "update/VersaoBanco.h"
+#include <QtTest>
 
 #include <QElapsedTimer>
 #include <thread>
@@ -15,7 +15,7 @@ namespace {
 const QDate kHoje(2021, 5, 20);
 const QStringList kFinal{"P:3:7", "S:Iniciando login...", "P:4:9", "E:Criando formulário de login..."};
 const QString kFalha = QStringLiteral("ATENÇÃO !  Não foi possível atualizar data atual.");
-}
+} // namespace
 
 class TstVersaoBanco : public QObject {
     Q_OBJECT

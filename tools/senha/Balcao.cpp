@@ -1,8 +1,8 @@
 #include "Balcao.h"
 
+#include "base/Errors.h"
 #include "data/ConnectionDefinition.h"
 #include "display/TicketQuery.h"
-#include "base/Errors.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -52,26 +52,27 @@ SenhaId Balcao::emitir(const QString& sigla, bool preferencial)
     const QString upper = sigla.toUpper();
 
     FbQuery tipo(m_conn);
-    tipo.open(QStringLiteral("SELECT FIRST 1 CODATEND_TIPO FROM ATEND_TIPO WHERE SIGLA = :SIGLA ORDER BY CODATEND_TIPO"),
-              {{QStringLiteral("SIGLA"), upper}});
+    tipo.open(
+        QStringLiteral("SELECT FIRST 1 CODATEND_TIPO FROM ATEND_TIPO WHERE SIGLA = :SIGLA ORDER BY CODATEND_TIPO"),
+        {{QStringLiteral("SIGLA"), upper}});
     if (tipo.isEmpty())
         throw Exception(QStringLiteral("Tipo de senha %1 não cadastrado em ATEND_TIPO").arg(upper));
 
     // One statement, so that the number is taken and used in the same step.
     FbQuery insert(m_conn);
-    insert.open(QStringLiteral(
-                    "INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA, NUMERO_SENHA, PREFERENCIAL,"
-                    " STATUS, CODATEND_TIPO, HORA_EMISSAO)"
-                    " VALUES (NEXT VALUE FOR GEN_ATEND_SENHA, :DATA, :SIGLA,"
-                    " (SELECT COALESCE(MAX(NUMERO_SENHA), 0) + 1 FROM ATEND_SENHA"
-                    "  WHERE DATA_SENHA = :DATA AND SIGLA_SENHA = :SIGLA),"
-                    " :PREFERENCIAL, 'E', :TIPO, CURRENT_TIMESTAMP)"
-                    " RETURNING NUMERO_SENHA"),
-                {{QStringLiteral("DATA"), m_dia},
-                 {QStringLiteral("SIGLA"), upper},
-                 // 0 marks a priority ticket.
-                 {QStringLiteral("PREFERENCIAL"), preferencial ? 0 : 1},
-                 {QStringLiteral("TIPO"), tipo.fieldByName(QStringLiteral("CODATEND_TIPO")).asInteger()}});
+    insert.open(
+        QStringLiteral("INSERT INTO ATEND_SENHA (CODATEND_SENHA, DATA_SENHA, SIGLA_SENHA, NUMERO_SENHA, PREFERENCIAL,"
+                       " STATUS, CODATEND_TIPO, HORA_EMISSAO)"
+                       " VALUES (NEXT VALUE FOR GEN_ATEND_SENHA, :DATA, :SIGLA,"
+                       " (SELECT COALESCE(MAX(NUMERO_SENHA), 0) + 1 FROM ATEND_SENHA"
+                       "  WHERE DATA_SENHA = :DATA AND SIGLA_SENHA = :SIGLA),"
+                       " :PREFERENCIAL, 'E', :TIPO, CURRENT_TIMESTAMP)"
+                       " RETURNING NUMERO_SENHA"),
+        {{QStringLiteral("DATA"), m_dia},
+         {QStringLiteral("SIGLA"), upper},
+         // 0 marks a priority ticket.
+         {QStringLiteral("PREFERENCIAL"), preferencial ? 0 : 1},
+         {QStringLiteral("TIPO"), tipo.fieldByName(QStringLiteral("CODATEND_TIPO")).asInteger()}});
     SenhaId id;
     id.sigla = upper;
     id.numero = insert.fieldByName(QStringLiteral("NUMERO_SENHA")).asInteger();
@@ -113,7 +114,8 @@ void Balcao::chamar(const SenhaId& senha, int codTerminal)
          {QStringLiteral("SIGLA"), senha.sigla},
          {QStringLiteral("NUMERO"), senha.numero}});
     if (changed == 0)
-        throw Exception(QStringLiteral("Senha %1 não emitida em %2").arg(senha.texto(), m_dia.toString(QStringLiteral("dd/MM/yyyy"))));
+        throw Exception(QStringLiteral("Senha %1 não emitida em %2")
+                            .arg(senha.texto(), m_dia.toString(QStringLiteral("dd/MM/yyyy"))));
 }
 
 QList<SenhaChamada> Balcao::listar(const QString& tiposSenha)

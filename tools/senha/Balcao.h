@@ -36,8 +36,8 @@ SenhaId parseSenha(const QString& first, const QString& second = QString());
 
 // One called ticket, texts composed as the display composes them.
 struct SenhaChamada {
-    QString senha;        // F-7
-    QString mesa;         // place name, blank, desk number
+    QString senha; // F-7
+    QString mesa; // place name, blank, desk number
     bool preferencial = false;
 };
 

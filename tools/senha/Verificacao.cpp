@@ -22,7 +22,8 @@ Verificacao verificaConsulta(FbConnection& connection, const QString& tiposSenha
                               " servidor por consulta com 1.000.000 de senhas, por monitor.");
     if (!plan.inactiveIndex.isEmpty()) {
         v.lines << QStringLiteral("O índice %1 existe, mas está inativo. Para corrigir, execute no banco do"
-                                  " cartório (como SYSDBA ou o dono do banco):").arg(plan.inactiveIndex)
+                                  " cartório (como SYSDBA ou o dono do banco):")
+                       .arg(plan.inactiveIndex)
                 << QStringLiteral("  ALTER INDEX %1 ACTIVE;").arg(plan.inactiveIndex);
     } else {
         v.lines << QStringLiteral("Para corrigir, execute no banco do cartório (como SYSDBA ou o dono do banco):")
@@ -42,12 +43,15 @@ Verificacao verificaConexoes(FbConnection& connection, const QString& database)
     Verificacao v;
     if (conexoes >= 2) {
         v.lines << QStringLiteral("OK: o usuário %1 vê as conexões dos outros programas ao banco do cartório"
-                                  " (%2 conexões).").arg(usuario).arg(conexoes);
+                                  " (%2 conexões).")
+                       .arg(usuario)
+                       .arg(conexoes);
         return v;
     }
     v.exitCode = 1;
     v.lines << QStringLiteral("ATENÇÃO: o usuário %1 vê só a própria conexão ao banco do cartório: não é o dono do"
-                              " banco nem tem nele o papel %2.").arg(usuario, QLatin1String(AdministratorRole))
+                              " banco nem tem nele o papel %2.")
+                   .arg(usuario, QLatin1String(AdministratorRole))
             << QStringLiteral("O monitor conta as conexões para saber se outro programa usa o banco: assim os"
                               " logins perdidos nunca são excluídos e o código de saída fica errado.")
             << QStringLiteral("Para corrigir, execute no banco do cartório (como SYSDBA ou o dono do banco):")
@@ -58,7 +62,8 @@ Verificacao verificaConexoes(FbConnection& connection, const QString& database)
                    .arg(QLatin1String(AdministratorRole), usuario)
             << QStringLiteral("A senha do usuário %1 está em toda cópia do sistema: quem tiver uma cópia pode"
                               " entrar no banco como %1 com esse papel. Sem ele, o monitor só deixa de excluir"
-                              " os logins perdidos, e o código de saída não diz se há outros programas no banco.").arg(usuario)
+                              " os logins perdidos, e o código de saída não diz se há outros programas no banco.")
+                   .arg(usuario)
             << QStringLiteral("Depois, rode \"senha verificar\" de novo.");
     return v;
 }

@@ -9,8 +9,8 @@
 class FbConnection;
 
 struct Verificacao {
-    int exitCode = 0;   // 0 all is well, 1 a fix is printed
-    QStringList lines;  // the report, one entry a line
+    int exitCode = 0; // 0 all is well, 1 a fix is printed
+    QStringList lines; // the report, one entry a line
 };
 
 // Checks the ticket query narrowed to `tiposSenha` as the display runs it.

@@ -12,9 +12,9 @@
 #include "Balcao.h"
 #include "Verificacao.h"
 
+#include "base/Errors.h"
 #include "config/MonitorSettings.h"
 #include "platform/LinuxServices.h"
-#include "base/Errors.h"
 #include "support/ProgramPaths.h"
 
 #include <QCoreApplication>
@@ -26,16 +26,15 @@
 
 namespace {
 
-const char* const Usage =
-    "uso:\n"
-    "  senha emitir <LETRA> [--preferencial]\n"
-    "  senha chamar <LETRA-NUMERO | LETRA NUMERO> <MESA>\n"
-    "  senha chamar <LETRA-NUMERO | LETRA NUMERO> --terminal <codigo>\n"
-    "  senha listar [--tipos F,P]\n"
-    "  senha demo [--count N] [--intervalo S]   (N = 0: sem fim; S = 8)\n"
-    "  senha verificar [--tipos F,P]   (sai com 1 quando a consulta do monitor nao usa indice\n"
-    "                                   ou o usuario nao ve as conexoes dos outros programas)\n"
-    "opcao geral: --database <texto>  (senao: dbxconnections.ini ao lado do programa)\n";
+const char* const Usage = "uso:\n"
+                          "  senha emitir <LETRA> [--preferencial]\n"
+                          "  senha chamar <LETRA-NUMERO | LETRA NUMERO> <MESA>\n"
+                          "  senha chamar <LETRA-NUMERO | LETRA NUMERO> --terminal <codigo>\n"
+                          "  senha listar [--tipos F,P]\n"
+                          "  senha demo [--count N] [--intervalo S]   (N = 0: sem fim; S = 8)\n"
+                          "  senha verificar [--tipos F,P]   (sai com 1 quando a consulta do monitor nao usa indice\n"
+                          "                                   ou o usuario nao ve as conexoes dos outros programas)\n"
+                          "opcao geral: --database <texto>  (senao: dbxconnections.ini ao lado do programa)\n";
 
 struct UsageError : Exception {
     using Exception::Exception;
@@ -55,9 +54,8 @@ struct Args {
 
 Args parse(const QStringList& argv)
 {
-    static const QStringList withValue{QStringLiteral("database"), QStringLiteral("terminal"),
-                                       QStringLiteral("tipos"), QStringLiteral("count"),
-                                       QStringLiteral("intervalo")};
+    static const QStringList withValue{QStringLiteral("database"), QStringLiteral("terminal"), QStringLiteral("tipos"),
+                                       QStringLiteral("count"), QStringLiteral("intervalo")};
     static const QStringList flags{QStringLiteral("preferencial")};
     Args args;
     for (int i = 1; i < argv.size(); ++i) {
@@ -109,8 +107,8 @@ void requireWords(const Args& args, int min, int max)
 int emitir(FbConnection& conn, const Args& args)
 {
     requireWords(args, 2, 2);
-    const SenhaId id = Balcao(conn, QDate::currentDate())
-                           .emitir(args.words[1], args.options.contains(QStringLiteral("preferencial")));
+    const SenhaId id =
+        Balcao(conn, QDate::currentDate()).emitir(args.words[1], args.options.contains(QStringLiteral("preferencial")));
     out(id.texto());
     return 0;
 }
@@ -176,9 +174,8 @@ int demo(FbConnection& conn, const Args& args)
 int verificar(FbConnection& conn, const Args& args)
 {
     requireWords(args, 1, 1);
-    const QString tipos = args.options.contains(QStringLiteral("tipos"))
-        ? args.options.value(QStringLiteral("tipos"))
-        : MonitorSettings::RetornaTiposSenha();
+    const QString tipos = args.options.contains(QStringLiteral("tipos")) ? args.options.value(QStringLiteral("tipos"))
+                                                                         : MonitorSettings::RetornaTiposSenha();
     int exitCode = 0;
     for (const Verificacao& v :
          {verificaConsulta(conn, tipos), verificaConexoes(conn, conn.param(QStringLiteral("Database")))}) {

@@ -42,8 +42,7 @@ void shrinkToFit(QLabel* label)
 
 } // namespace
 
-TFrmSplash::TFrmSplash(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+TFrmSplash::TFrmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     loadPictures();
     setObjectName(QStringLiteral("FrmSplash"));

@@ -1,12 +1,13 @@
 #include "app/ui/MonitorApplication.h"
 
+#include "base/Errors.h"
 #include "platform/ui/LinuxUiServices.h"
 #include "support/ApplicationEvents.h"
-#include "base/Errors.h"
 
 #include <QThread>
 
-MonitorApplication::MonitorApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+MonitorApplication::MonitorApplication(int& argc, char** argv) : QApplication(argc, argv)
+{}
 
 bool MonitorApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -1,6 +1,8 @@
 #include "app/ui/Startup.h"
 
 #include "app/ui/FrmSplash.h"
+#include "base/Clock.h"
+#include "base/Errors.h"
 #include "config/ui/FrmConfigMonitor.h"
 #include "data/DMCadastro.h"
 #include "display/ExampleCall.h"
@@ -9,8 +11,6 @@
 #include "helperlib/GLibDll.h"
 #include "platform/Platform.h"
 #include "platform/ui/WindowIdentity.h"
-#include "base/Clock.h"
-#include "base/Errors.h"
 #include "support/ExitCode.h"
 #include "support/Kiosk.h"
 #include "support/ServiceHeartbeat.h"
@@ -87,7 +87,8 @@ Parts programParts(const KioskOptions& kiosk)
     return parts;
 }
 
-Startup::Startup(Parts parts) : m_parts(std::move(parts)) {}
+Startup::Startup(Parts parts) : m_parts(std::move(parts))
+{}
 
 bool Startup::anotherCopyRunning() const
 {
@@ -107,8 +108,8 @@ bool Startup::start()
     }
 
     if (anotherCopyRunning()) {
-        platform::services().boxes->show(QStringLiteral("Aplicação já está sendo executada."),
-                                         SplashCaption, platform::BoxInformation);
+        platform::services().boxes->show(QStringLiteral("Aplicação já está sendo executada."), SplashCaption,
+                                         platform::BoxInformation);
         m_exitCode = processExitCode();
         return false;
     }

@@ -4,8 +4,8 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <QWidget>
 #include <QString>
+#include <QWidget>
 #include <functional>
 
 class QApplication;
@@ -14,14 +14,14 @@ struct KioskOptions;
 
 namespace startup {
 
-extern const QString SplashCaption;   // "VARLO CARTÓRIO - Monitor Senha"
+extern const QString SplashCaption; // "VARLO CARTÓRIO - Monitor Senha"
 extern const QString ApplicationTitle; // "Monitor de Senhas"
 QString mainWindowCaption(const QString& build); // "Monitor Senha [ " + build + " ]"
 
 struct Parts {
-    std::function<QString()> buildText;            // may throw Exception
-    std::function<QWidget*()> createMainWindow;     // the display window
-    std::function<QDialog*()> createConfigDialog;   // the configuration dialog
+    std::function<QString()> buildText; // may throw Exception
+    std::function<QWidget*()> createMainWindow; // the display window
+    std::function<QDialog*()> createConfigDialog; // the configuration dialog
     // Called once both exist (either may be null): lets the display window
     // show the configuration dialog.
     std::function<void(QWidget* mainWindow, QDialog* configDialog)> connectWindows;

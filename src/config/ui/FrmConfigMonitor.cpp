@@ -1,11 +1,11 @@
 #include "config/ui/FrmConfigMonitor.h"
 
+#include "base/Errors.h"
+#include "base/FormataComZeros.h"
 #include "config/MonitorSettings.h"
 #include "data/FbClient.h"
 #include "platform/Platform.h"
 #include "support/ApplicationEvents.h"
-#include "base/Errors.h"
-#include "base/FormataComZeros.h"
 #include "support/ui/Imagem.h"
 
 #include <QCheckBox>
@@ -72,8 +72,7 @@ void comTratamento(Action action)
 
 } // namespace
 
-TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+TFrmConfigMonitor::TFrmConfigMonitor(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     carregaImagens();
     setObjectName(QStringLiteral("FrmConfigMonitor"));

@@ -3,8 +3,8 @@
 #include "display/ui/TextFit.h"
 
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QFontMetricsF>
+#include <QMenu>
 #include <QPainter>
 #include <QtMath>
 
@@ -104,8 +104,8 @@ void TControl::refit() const
     const QRect box = textBox();
     const QRect visible = visibleBox();
     const QFont design = font();
-    if (m_fitValid && m_fitCaption == m_caption && m_fitBox == box && m_fitVisible == visible
-        && m_fitDesign == design && m_fitDesign.resolveMask() == design.resolveMask())
+    if (m_fitValid && m_fitCaption == m_caption && m_fitBox == box && m_fitVisible == visible && m_fitDesign == design
+        && m_fitDesign.resolveMask() == design.resolveMask())
         return;
     const textfit::Placement placed = textfit::place(design, m_caption, box, visible, centred());
     m_fitFont = placed.font;

@@ -1,9 +1,9 @@
 #include "display/ui/FrmPrincipal.h"
 
-#include "display/ui/Rounding.h"
-#include "platform/Platform.h"
 #include "base/Clock.h"
 #include "base/SegundosInteiros.h"
+#include "display/ui/Rounding.h"
+#include "platform/Platform.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,11 +19,12 @@
 namespace {
 const QColor kAmarelo(0xFF, 0xFF, 0x00);
 const QColor kVerde(0x00, 0xFF, 0x00);
-}
+} // namespace
 
 TFrmPrincipal::TFrmPrincipal(QWidget* parent, Start start)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FrmPrincipal"));
 
@@ -132,8 +133,8 @@ void TFrmPrincipal::setTamanhoFonte(int points)
 
 void TFrmPrincipal::LimpaTodosLabelSenha()
 {
-    TControl* const chamadas[] = {PnlNumeroSenha, PnlNumeroMesa, LblUltSenha1, LblUltMesa1,
-                                  LblUltSenha2, LblUltMesa2, LblUltSenha3, LblUltMesa3,
+    TControl* const chamadas[] = {PnlNumeroSenha,    PnlNumeroMesa,     LblUltSenha1,     LblUltMesa1,
+                                  LblUltSenha2,      LblUltMesa2,       LblUltSenha3,     LblUltMesa3,
                                   lblpPreferencial1, lblpPreferencial2, lblpPreferencial3};
     for (TControl* c : chamadas)
         c->setCaption(QString());

@@ -29,7 +29,7 @@ const QColor kAzulSenha(0x3E, 0x3E, 0xFF);
 const QColor kVerdeClaro(0xDB, 0xFF, 0xB7);
 const QColor kVerdeMesa(0x0A, 0xB1, 0xA0);
 
-}
+} // namespace
 
 TPanel* TFrmPrincipal::novoPainel(QWidget* parent, const QString& name, TAlign align, const QRect& design)
 {
@@ -81,8 +81,7 @@ void TFrmPrincipal::CriaComponentes()
     Panel5 = novoPainel(PnlSenhaChamadas, QStringLiteral("Panel5"), TAlign::alTop, QRect(1, 1, 782, 106));
     Panel5->setParentColor(true);
     Label3 = novoRotulo(Panel5, QStringLiteral("Label3"), QRect(0, 0, 441, 48),
-                        fonte(QStringLiteral("Verdana"), 40, true), textoJanela,
-                        QStringLiteral("  Últimas chamadas"));
+                        fonte(QStringLiteral("Verdana"), 40, true), textoJanela, QStringLiteral("  Últimas chamadas"));
     Label3->setTransparent(false);
     LblUltSenha1 = novoRotulo(Panel5, QStringLiteral("LblUltSenha1"), QRect(28, 55, 146, 65), arialHistorico, kPreto,
                               QStringLiteral("F-999"));

@@ -27,9 +27,9 @@ void TPanel::paintEvent(QPaintEvent*)
     }
     // Everything the look depends on.
     const QString key = caption() + QLatin1Char('\n') + displayFont().toString() + QLatin1Char('\n')
-        + fontColor().name(QColor::HexArgb) + color().name(QColor::HexArgb)
-        + QString::number(palette().cacheKey()) + QLatin1Char(' ') + QString::number(width())
-        + QLatin1Char('x') + QString::number(height()) + QLatin1Char('@') + QString::number(devicePixelRatio());
+        + fontColor().name(QColor::HexArgb) + color().name(QColor::HexArgb) + QString::number(palette().cacheKey())
+        + QLatin1Char(' ') + QString::number(width()) + QLatin1Char('x') + QString::number(height()) + QLatin1Char('@')
+        + QString::number(devicePixelRatio());
     const auto kept = std::find_if(m_looks.begin(), m_looks.end(), [&](const Look& l) { return l.key == key; });
     if (kept == m_looks.end()) {
         m_looks.prepend(renderLook(key));

@@ -91,4 +91,4 @@ QFont fit(const QFont& design, const QString& text, const QRect& box, const QRec
     return place(design, text, box, visible, centred).font;
 }
 
-}
+} // namespace textfit

@@ -31,4 +31,4 @@ struct Placement {
 };
 Placement place(const QFont& design, const QString& text, const QRect& box, const QRect& visible, bool centred);
 
-}
+} // namespace textfit

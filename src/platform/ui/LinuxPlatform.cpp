@@ -68,8 +68,7 @@ void installLinuxPlatform(int closeBoxesAfterMs, const BoxLog& log)
     // Like the sound, kept to the end; its worker ends when the loop does.
     static LinuxSpeech* speech = new LinuxSpeech(EspeakSynthesizer(), soundReports);
     if (QCoreApplication::instance())
-        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, speech,
-                         &LinuxSpeech::shutdown);
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, speech, &LinuxSpeech::shutdown);
     s.speech = speech;
     if (QCoreApplication::instance())
         devolveMemoriaPeriodicamente();

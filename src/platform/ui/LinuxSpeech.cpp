@@ -1,7 +1,7 @@
 #include "platform/ui/LinuxSpeech.h"
 
-#include "platform/SoundFile.h"
 #include "base/Errors.h"
+#include "platform/SoundFile.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -81,10 +81,13 @@ void LinuxSpeech::work()
         }
         if (m_cancel)
             return;
-        QMetaObject::invokeMethod(this, [this, prepared] {
-            m_ready.enqueue(prepared);
-            playNext();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, prepared] {
+                m_ready.enqueue(prepared);
+                playNext();
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -116,8 +119,7 @@ QByteArray monoAt(const Pcm& pcm, int rate)
 
 // The benchmark of calls (bench/chamadas) matches these lines with the sound
 // it records.
-void trace(const Clock& clock, const char* what, double chime = 0, double phrase = 0,
-            const QString& text = QString())
+void trace(const Clock& clock, const char* what, double chime = 0, double phrase = 0, const QString& text = QString())
 {
     static const bool ligado = qEnvironmentVariableIsSet("MONITOR_RASTRO_TELA");
     if (ligado)
@@ -155,9 +157,9 @@ LinuxSpeech::Prepared LinuxSpeech::prepare(const Request& request)
             phrase = m_synthesizer.synthesize(request.call.ssml, request.call.wordsPerMinute, &m_cancel);
         } catch (const std::exception& failure) {
             const QString reason = QString::fromUtf8(failure.what());
-            m_reports.report(QStringLiteral("voice ") + reason,
-                             QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2")
-                                 .arg(request.call.text, reason));
+            m_reports.report(
+                QStringLiteral("voice ") + reason,
+                QStringLiteral("Monitor de Senhas: chamada sem voz (\"%1\"): %2").arg(request.call.text, reason));
         }
     }
 

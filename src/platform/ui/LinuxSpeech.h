@@ -6,10 +6,10 @@
 // One buffer per call, not two: a sound server starts and ends a short sound
 // late, which would put seconds of silence between the chime and the phrase.
 
+#include "base/Clock.h"
 #include "platform/EspeakSynthesizer.h"
 #include "platform/Platform.h"
 #include "platform/ui/SoundOutput.h"
-#include "base/Clock.h"
 
 #include <QObject>
 #include <QQueue>
@@ -61,11 +61,11 @@ private:
     AudioOutput* m_output = nullptr;
 
     std::mutex m_mutex;
-    std::condition_variable m_wake;  // the worker: a request, or the end
+    std::condition_variable m_wake; // the worker: a request, or the end
     std::condition_variable m_ended; // waiters: an announcement ended
     std::deque<Request> m_requests;
     quint64 m_asked = 0; // announcements queued so far
-    quint64 m_done = 0;  // announcements heard (or given up)
+    quint64 m_done = 0; // announcements heard (or given up)
     bool m_stopping = false;
     std::atomic<bool> m_cancel{false};
     std::thread m_worker;

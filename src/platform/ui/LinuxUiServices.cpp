@@ -4,9 +4,9 @@
 #include "platform/ui/UnattendedBoxes.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QCursor>
 #include <QFileInfo>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QSoundEffect>
@@ -25,11 +25,16 @@ std::atomic<int> openBoxes{0};
 QMessageBox::Icon iconOf(int style)
 {
     switch (style & 0xF0) {
-    case BoxError: return QMessageBox::Critical;
-    case BoxWarning: return QMessageBox::Warning;
-    case BoxInformation: return QMessageBox::Information;
-    case 32: return QMessageBox::Question;
-    default: return QMessageBox::NoIcon;
+    case BoxError:
+        return QMessageBox::Critical;
+    case BoxWarning:
+        return QMessageBox::Warning;
+    case BoxInformation:
+        return QMessageBox::Information;
+    case 32:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -71,10 +76,8 @@ void LinuxCursor::setPos(int x, int y)
     QCursor::setPos(x, y);
 }
 
-LinuxSound::LinuxSound(SoundReports& reports, QObject* parent)
-    : QObject(parent), m_reports(reports)
-{
-}
+LinuxSound::LinuxSound(SoundReports& reports, QObject* parent) : QObject(parent), m_reports(reports)
+{}
 
 void LinuxSound::ensureEffect()
 {

@@ -22,10 +22,8 @@ void toStderr(const QString& line)
 
 } // namespace
 
-SoundReports::SoundReports(std::function<void(const QString&)> sink)
-    : m_sink(sink ? std::move(sink) : toStderr)
-{
-}
+SoundReports::SoundReports(std::function<void(const QString&)> sink) : m_sink(sink ? std::move(sink) : toStderr)
+{}
 
 void SoundReports::report(const QString& reason, const QString& line)
 {
@@ -59,8 +57,7 @@ void SoundReports::outputStuck()
     report(QStringLiteral("stuck"), Program + QStringLiteral("a saída de som não tocou a chamada até o fim"));
 }
 
-QtAudioOutput::QtAudioOutput(SoundReports& reports, QObject* parent)
-    : QObject(parent), m_reports(reports)
+QtAudioOutput::QtAudioOutput(SoundReports& reports, QObject* parent) : QObject(parent), m_reports(reports)
 {
     m_feed = new QTimer(this);
     m_feed->setInterval(FeedMs);

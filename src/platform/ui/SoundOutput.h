@@ -63,8 +63,8 @@ public:
     void play(const Pcm& pcm, int volume, std::function<void()> done) override;
     void stop() override;
 
-    static constexpr int BufferMs = 400;  // what the stream holds ahead of what is heard
-    static constexpr int FeedMs = 20;     // how often the stream is topped up
+    static constexpr int BufferMs = 400; // what the stream holds ahead of what is heard
+    static constexpr int FeedMs = 20; // how often the stream is topped up
     static constexpr int MarginMs = 2000; // past a buffer's length, the output counts as stuck
     static constexpr int IdleCloseMs = 60000; // a stream unused this long is closed
 
@@ -77,8 +77,8 @@ private:
     SoundReports& m_reports;
     QAudioSink* m_sink = nullptr;
     QIODevice* m_stream = nullptr; // where the samples are written
-    QByteArray m_samples;          // the buffer playing
-    qsizetype m_written = 0;       // how much of it the stream has taken
+    QByteArray m_samples; // the buffer playing
+    qsizetype m_written = 0; // how much of it the stream has taken
     QTimer* m_feed = nullptr;
     QTimer* m_tail = nullptr;
     QTimer* m_watchdog = nullptr;

@@ -12,7 +12,7 @@ namespace platform::ui {
 namespace {
 int closeAfter = 0;
 BoxLog boxLog;
-}
+} // namespace
 
 void setUnattendedBoxes(int closeAfterMs, BoxLog log)
 {

@@ -12,4 +12,4 @@ QPixmap carrega(const QString& path)
     return QPixmap::fromImage(reader.read());
 }
 
-}
+} // namespace imagem

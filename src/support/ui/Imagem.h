@@ -11,4 +11,4 @@ namespace imagem {
 // Null when the file cannot be read as the format its ending names.
 QPixmap carrega(const QString& path);
 
-}
+} // namespace imagem
